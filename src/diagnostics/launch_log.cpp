@@ -1,0 +1,83 @@
+#include "diagnostics/launch_log.h"
+
+#include <cstring>
+
+#include "common/environment.h"
+#include "common/file_probe.h"
+#include "common/limits.h"
+#include "common/text_format.h"
+
+namespace ormix {
+namespace {
+
+// Creates every folder on the way to the log, parents first. Failures are passed over: a folder
+// that exists already is the usual case, and a missing one makes the file's creation fail.
+void CreateLogFolders(const char* path) {
+  char folder[2048];
+  CopyText(folder, path);
+  char* last = std::strrchr(folder, '\\');
+  if (last == nullptr)
+    return;
+  *last = '\0';
+  // Index 0 is never a cut point, and prefixes of 1 or 2 bytes ("C:", the start of a UNC name)
+  // are not folders to create.
+  for (char* p = folder + 1; *p != '\0'; ++p) {
+    if (*p != '\\')
+      continue;
+    *p = '\0';
+    if (p - folder > 2)
+      CreateDirectoryA(folder, nullptr);
+    *p = '\\';
+  }
+  CreateDirectoryA(folder, nullptr);
+}
+
+}  // namespace
+
+int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out,
+                        std::size_t capacity) {
+  if (out == nullptr || capacity == 0)
+    return -1;
+  out[0] = '\0';
+  if (app_root != nullptr && app_root[0] != '\0') {
+    char data[2048];
+    Format(data, "%s\\data", app_root);
+    if (IsExistingDirectory(data)) {
+      Format(out, capacity, "%s\\data\\logs\\launch.log", app_root);
+      return 0;
+    }
+  }
+  char value[kPathCapacity];
+  if (ReadEnvironment("APPDATA", value, sizeof value) != nullptr) {
+    Format(out, capacity, "%s\\Ormix\\logs\\%s-launch.log", value, product_key);
+    return 0;
+  }
+  if (ReadEnvironment("TEMP", value, sizeof value) != nullptr) {
+    Format(out, capacity, "%s\\%s-launch.log", value, product_key);
+    return 0;
+  }
+  return -1;
+}
+
+HANDLE OpenLaunchLog(const char* path, const char* header_line) {
+  if (path == nullptr || path[0] == '\0')
+    return INVALID_HANDLE_VALUE;
+  CreateLogFolders(path);
+
+  // Inheritable, because the application receives it as its standard output and error. Sharing
+  // read only: viewers may look, but no second launch can write into the same log.
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE log = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE)
+    return INVALID_HANDLE_VALUE;
+
+  if (header_line != nullptr && header_line[0] != '\0') {
+    DWORD written = 0;
+    WriteFile(log, header_line, static_cast<DWORD>(std::strlen(header_line)), &written, nullptr);
+    WriteFile(log, "\n", 1, &written, nullptr);
+  }
+  return log;
+}
+
+}  // namespace ormix

@@ -1,0 +1,15 @@
+// The process entry point: split the command line and hand over to LauncherMain.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "launcher/launcher_main.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr)
+    return 1;
+  int result = ormix::LauncherMain(argc, argv);
+  LocalFree(argv);
+  return result;
+}

@@ -1,0 +1,114 @@
+#include "runtime/runtime_search.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/environment.h"
+#include "common/file_probe.h"
+#include "common/path_join.h"
+#include "common/product.h"
+#include "common/text_format.h"
+#include "runtime/app_version_file.h"
+#include "runtime/manifest_scan.h"
+
+namespace ormix {
+namespace {
+
+constexpr const char* kEmbeddedCandidates[] = {"_internal\\python.exe", "python.exe",
+                                               "pythonw.exe"};
+
+// Reads the manifest's first bytes; only they are ever scanned, whatever the file's size.
+int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr)
+    return -1;
+  std::size_t n = std::fread(head, 1, kManifestReadLimit, file);
+  std::fclose(file);
+  head[n] = '\0';
+  return n == 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int FindEmbeddedRuntime(const char* folder, char* interpreter, std::size_t interpreter_capacity,
+                        char* home, std::size_t home_capacity) {
+  char candidate[kPathCapacity];
+  for (const char* name : kEmbeddedCandidates) {
+    JoinPath(candidate, sizeof candidate, folder, name);
+    // A folder that bears a candidate's name is passed over.
+    if (!IsExistingFile(candidate))
+      continue;
+    CopyText(interpreter, interpreter_capacity, candidate);
+    CopyText(home, home_capacity, folder);
+    return 0;
+  }
+  return -1;
+}
+
+int FindSharedRuntime(const char* slot, char* interpreter, std::size_t interpreter_capacity,
+                      char* home, std::size_t home_capacity) {
+  char local_app_data[kPathCapacity];
+  if (ReadEnvironment("LOCALAPPDATA", local_app_data, sizeof local_app_data) == nullptr)
+    return -1;
+
+  char root[kPathCapacity];
+  Format(root, "%s\\Harrowmere\\Runtime", local_app_data);
+  if (!PathExists(root))
+    return -1;
+
+  char slot_folder[kPathCapacity];
+  bool has_slot = slot != nullptr && slot[0] != '\0';
+  JoinPath(slot_folder, sizeof slot_folder, root, has_slot ? slot : kRuntimeSeries);
+  if (!PathExists(slot_folder))
+    return -1;
+
+  char manifest[kPathCapacity];
+  JoinPath(manifest, sizeof manifest, slot_folder, kRuntimeManifestName);
+  if (!IsExistingFile(manifest))
+    return -1;
+  char head[kManifestReadLimit + 1];
+  if (ReadManifestHead(manifest, head) != 0)
+    return -1;
+  // The series, not the slot, is checked: a 3.13-beta folder must still hold a 3.13 runtime.
+  if (CheckRuntimeManifest(head) != 0)
+    return -1;
+
+  char host[kPathCapacity];
+  JoinPath(host, sizeof host, slot_folder, kRuntimeHostName);
+  if (!IsExistingFile(host))
+    return -1;
+
+  CopyText(interpreter, interpreter_capacity, host);
+  CopyText(home, home_capacity, slot_folder);
+  return 0;
+}
+
+int ResolveRuntime(const char* launcher_path, RuntimeLocation* location) {
+  if (location == nullptr)
+    return -1;
+  std::memset(location, 0, sizeof *location);
+
+  char folder[kPathCapacity];
+  bool has_folder = false;
+  if (launcher_path != nullptr && std::strlen(launcher_path) < sizeof folder) {
+    CopyText(folder, launcher_path);
+    has_folder = PathRemoveFileSpecA(folder) != FALSE;
+  }
+
+  if (has_folder) {
+    if (FindEmbeddedRuntime(folder, location->interpreter_path, kPathCapacity,
+                            location->runtime_home, kPathCapacity) == 0) {
+      CopyText(location->app_root, folder);
+      return 0;
+    }
+    // Its result does not matter: on every failure the slot is left empty.
+    ReadRuntimeSlot(folder, location->slot, kSlotCapacity);
+  }
+  return FindSharedRuntime(location->slot, location->interpreter_path, kPathCapacity,
+                           location->runtime_home, kPathCapacity);
+}
+
+}  // namespace ormix
