@@ -9,6 +9,9 @@
 namespace ormix {
 
 void CopyTrimmedLine(const char* begin, const char* end, char* dst, std::size_t capacity) {
+  // capacity - 1 below would wrap round to a huge length.
+  if (dst == nullptr || capacity == 0)
+    return;
   while (begin < end && IsLogSpace(static_cast<unsigned char>(*begin))) ++begin;
   while (end > begin && IsLogSpace(static_cast<unsigned char>(end[-1]))) --end;
   std::size_t length = static_cast<std::size_t>(end - begin);
@@ -47,7 +50,7 @@ void FindLastLogLine(std::string_view window, const char* header_line, char* out
 }
 
 int ReadLastLogLine(const char* path, const char* header_line, char* out, std::size_t capacity) {
-  if (capacity == 0)
+  if (out == nullptr || capacity == 0)
     return -1;
   out[0] = '\0';
   if (path == nullptr || path[0] == '\0')

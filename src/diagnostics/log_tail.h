@@ -16,7 +16,7 @@ constexpr bool IsLogSpace(unsigned char c) {
 }
 
 // Copies the range without leading and trailing white space, cut to 300 bytes and to
-// capacity - 1, and terminates it. capacity must be at least 1.
+// capacity - 1, and terminates it. A capacity of 0 writes nothing.
 void CopyTrimmedLine(const char* begin, const char* end, char* dst, std::size_t capacity);
 
 // Finds, in a window of log bytes, the last line that is neither blank nor the header line (both
