@@ -25,7 +25,8 @@ void FindLastLogLine(std::string_view window, const char* header_line, char* out
                      std::size_t capacity);
 
 // Reads at most the log's last 8192 bytes and applies FindLastLogLine. Returns 0 when the log was
-// read (line found or not), -1 when it could not be opened, sized, positioned or read.
+// read (line found or not, an empty read included), -1 when it could not be opened, sized or
+// positioned.
 int ReadLastLogLine(const char* path, const char* header_line, char* out, std::size_t capacity);
 
 }  // namespace ormix
