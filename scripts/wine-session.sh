@@ -10,7 +10,9 @@ ormix_wine_env() {
   export WINEPREFIX=${WINEPREFIX:?WINEPREFIX must name the build folder\'s private prefix}
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko install prompts: the tests need neither.
-  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  # No crash debugger either: a crashing program should end with its exception code, as it does
+  # on Windows without a debugger, not wait in winedbg.
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
   # Wine honours http_proxy; the tests talk to 127.0.0.1 only.
   export no_proxy=127.0.0.1,localhost NO_PROXY=127.0.0.1,localhost
   export WINEARCH=win64

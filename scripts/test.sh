@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the launcher and every test program, then runs all tests under Wine (with its own X
+# display), ending with the test runner's summary. Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake --preset windows-release
+cmake --build --preset windows-release
+export WINEPREFIX=$PWD/build/windows-release/wineprefix
+. scripts/wine-session.sh
+trap ormix_wine_session_stop EXIT
+ormix_wine_session_start
+ctest --preset windows-release -j2
