@@ -35,6 +35,9 @@ int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]) {
 
 int FindEmbeddedRuntime(const char* folder, char* interpreter, std::size_t interpreter_capacity,
                         char* home, std::size_t home_capacity) {
+  // Without a folder the candidates would be looked up in the current directory.
+  if (folder == nullptr || folder[0] == '\0')
+    return -1;
   char candidate[kPathCapacity];
   for (const char* name : kEmbeddedCandidates) {
     JoinPath(candidate, sizeof candidate, folder, name);
@@ -95,7 +98,8 @@ int ResolveRuntime(const char* launcher_path, RuntimeLocation* location) {
   bool has_folder = false;
   if (launcher_path != nullptr && std::strlen(launcher_path) < sizeof folder) {
     CopyText(folder, launcher_path);
-    has_folder = PathRemoveFileSpecA(folder) != FALSE;
+    // A bare file name loses its only component and leaves no folder either.
+    has_folder = PathRemoveFileSpecA(folder) != FALSE && folder[0] != '\0';
   }
 
   if (has_folder) {
