@@ -1,1 +1,101 @@
+#include "runtime/manifest_scan.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace ormix {
+namespace {
+
+// ctest names carry the printed parameter: the case's name reads better than a byte dump.
+template <typename Case>
+requires requires(const Case& c) {
+  c.name;
+}
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
+
+using namespace std::string_literals;
+
+struct ScanCase {
+  const char* name;
+  std::string text;
+  int result;
+  const char* value;  // what the scan copies out; "" whenever it fails
+};
+
+class ManifestScanTest : public testing::TestWithParam<ScanCase> {};
+
+TEST_P(ManifestScanTest, FindsFirstPythonMember) {
+  const ScanCase& c = GetParam();
+  char value[kManifestValueCapacity];
+  std::fill(std::begin(value), std::end(value), 'x');
+  EXPECT_EQ(ScanManifestPythonVersion(c.text, value), c.result);
+  EXPECT_STREQ(value, c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ManifestScanTest,
+    testing::Values(
+        ScanCase{"Compact", R"({"python":"3.13.1"})", 0, "3.13.1"},
+        ScanCase{"AmongOtherMembers", R"({"name": "runtime", "python": "3.13.2", "abi": "x"})", 0,
+                 "3.13.2"},
+        ScanCase{"EveryBlankAroundColon", "{\"python\" \t\r\n: \n\r\t \"3.13\"}", 0, "3.13"},
+        ScanCase{"VerticalTabBeforeColon", "{\"python\"\v: \"3.13\"}", -1, ""},
+        ScanCase{"FormFeedAfterColon", "{\"python\": \f\"3.13\"}", -1, ""},
+        ScanCase{"EqualsForColon", R"({"python" = "3.13"})", -1, ""},
+        ScanCase{"UnquotedNumber", R"({"python": 3.13})", -1, ""},
+        ScanCase{"SingleQuotes", R"({"python": '3.13'})", -1, ""},
+        ScanCase{"KeyCaseMatters", R"({"Python": "3.13"})", -1, ""},
+        ScanCase{"KeyUnquoted", R"({python: "3.13"})", -1, ""},
+        ScanCase{"NoPythonMember", R"({"version": "3.13"})", -1, ""},
+        // Only the first "python" is looked at, even when it is another member's value.
+        ScanCase{"PythonFirstAsValue", R"({"kind": "python", "python": "3.13"})", -1, ""},
+        ScanCase{"KeyAtTextEnd", R"({"python")", -1, ""},
+        ScanCase{"ColonAtTextEnd", "{\"python\" :  ", -1, ""},
+        ScanCase{"EmptyValue", R"({"python": ""})", -1, ""},
+        ScanCase{"MissingClosingQuote", R"({"python": "3.13.4)", 0, "3.13.4"},
+        ScanCase{"ValueCutAt31Bytes", R"({"python": "3.13.0123456789012345678901234567890"})", 0,
+                 "3.13.01234567890123456789012345"},
+        ScanCase{"BackslashIsOrdinary", R"({"python": "3.13.\", "x": "y"})", 0, "3.13.\\"},
+        ScanCase{"ZeroByteBeforeKey", "\0{\"python\": \"3.13\"}"s, -1, ""},
+        ScanCase{"ZeroByteBeforeColon", "{\"python\"\0: \"3.13\"}"s, -1, ""},
+        ScanCase{"ZeroByteInValue", "{\"python\": \"3.1\0003\"}"s, 0, "3.1"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+struct SeriesCase {
+  const char* name;
+  const char* version;
+  bool in_series;
+};
+
+class ManifestSeriesTest : public testing::TestWithParam<SeriesCase> {};
+
+TEST_P(ManifestSeriesTest, AcceptsOnlyTheRuntimeSeries) {
+  const SeriesCase& c = GetParam();
+  std::string manifest = std::string(R"({"name": "Harrowmere Runtime", "python": ")") + c.version +
+                         R"(", "arch": "x64"})";
+  EXPECT_EQ(CheckRuntimeManifest(manifest), c.in_series ? 0 : -1) << manifest;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, ManifestSeriesTest,
+    testing::Values(
+        SeriesCase{"Series", "3.13", true}, SeriesCase{"Patch0", "3.13.0", true},
+        SeriesCase{"Patch12", "3.13.12", true}, SeriesCase{"LoneTrailingDot", "3.13.", true},
+        SeriesCase{"DotAndAnything", "3.13.0b1", true}, SeriesCase{"LongerMinor", "3.130", false},
+        SeriesCase{"Prefix", "3.1", false}, SeriesCase{"NextSeries", "3.14.0", false},
+        SeriesCase{"SlotSuffix", "3.13-beta", false}, SeriesCase{"LeadingSpace", " 3.13", false},
+        SeriesCase{"TrailingSpace", "3.13 ", false}, SeriesCase{"LeadingLetter", "v3.13", false},
+        SeriesCase{"Empty", "", false},
+        // Judged on the 31 bytes kept, so an overlong value of the series passes.
+        SeriesCase{"CutLongValue", "3.13.9999999999999999999999999999999999", true}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace ormix
