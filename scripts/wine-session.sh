@@ -18,13 +18,15 @@ ormix_wine_env() {
   export WINEARCH=win64
 }
 
-# The wineserver's socket lives in a folder named after the prefix's device and inode.
+# Wine keeps the server's socket in /tmp/<folder named in the prefix's "wineserver" file>/,
+# under a name made of the prefix's device and inode numbers in hex.
 ormix_wine_server_running() {
-  [ -d "$WINEPREFIX" ] || return 1
-  # stat prints the device in hex already; the inode must be made hex.
-  local dev ino
-  dev=$(stat -c '%D' "$WINEPREFIX"); ino=$(printf '%x' "$(stat -c '%i' "$WINEPREFIX")")
-  [ -S "/tmp/.wine-$(id -u)/server-$dev-$ino/socket" ]
+  [ -f "$WINEPREFIX/wineserver" ] || return 1
+  local folder dev ino
+  folder=$(cat "$WINEPREFIX/wineserver")
+  dev=$(stat -c '%D' "$WINEPREFIX")
+  ino=$(printf '%x' "$(stat -c '%i' "$WINEPREFIX")")
+  [ -S "${TMPDIR:-/tmp}/$folder/server-$dev-$ino/socket" ]
 }
 
 ormix_display_start() {
@@ -60,8 +62,8 @@ ormix_wine_session_start() {
     ormix_display_start || exit 1
     if ! ormix_wine_server_running; then
       # The lock's descriptor must not leak into the long-lived processes, or it stays held.
-      DISPLAY=$DISPLAY wineserver -p </dev/null >/dev/null 2>&1 9>&-
-      DISPLAY=$DISPLAY timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1 9>&-
+      DISPLAY=$DISPLAY wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+      DISPLAY=$DISPLAY timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
     fi
   ) 9>"$WINEPREFIX.lock"
   local state="$WINEPREFIX.display"

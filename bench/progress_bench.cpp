@@ -1,0 +1,7 @@
+#include "bench/progress_bench.h"
+
+namespace ormix::bench {
+
+void PrintProgressBench(double (*)()) {}
+
+}  // namespace ormix::bench
