@@ -1,0 +1,284 @@
+// The whole offer through the real launcher: a copy built with the loopback server's address as
+// its download base, run from scenario folders, its boxes answered and its window watched.
+#include <windows.h>
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "bootstrap/loopback_server.h"
+#include "bootstrap/progress_watcher.h"
+#include "e2e/scenario.h"
+
+namespace ormix::test {
+namespace {
+
+const std::string kConsent =
+    "Ormix Converter needs the Harrowmere Runtime, a one-time shared download of about 230 "
+    "MB.\n\nEvery Harrowmere app reuses it, so this happens only once -- after that, all of them "
+    "start instantly.\n\nDownload and install it now?";
+const std::string kDownloadFailed =
+    "The Harrowmere Runtime could not be downloaded. Please check your internet connection and "
+    "try again, or install the runtime manually from the Harrowmere releases page.";
+const std::string kMissing =
+    "Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix Converter. The "
+    "application will now exit.";
+
+// Yes to the download question, OK to everything else.
+int AcceptDownload(const BoxSeen& box) {
+  return Narrow(box.text) == kConsent ? IDYES : IDOK;
+}
+
+// A scenario with the loopback launcher in place of the shipped one, and the installer's
+// choices in variables that reach it through the launcher's environment.
+struct DownloadScenario : Scenario {
+  DownloadScenario() {
+    std::string launcher = PlaceLauncher();
+    CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
+    setup_record = dir().Path("setup.txt");
+    installer = temp() + "\\Harrowmere-Runtime-Setup.exe";
+    SetEnv("ORMIX_SETUP_RECORD", setup_record);
+    SetEnv("ORMIX_SETUP_APP", BinDir() + "\\ormix_fixture_app.exe");
+    SetEnv("ORMIX_SETUP_SLOT", "3.13");
+    SetEnv("ORMIX_SETUP_EXIT", "0");
+  }
+  std::string host(const std::string& slot) const {
+    return local_app_data() + "\\Harrowmere\\Runtime\\" + slot + "\\HarrowmereRuntime.exe";
+  }
+  std::string setup_record;  // what the installer wrote about its run
+  std::string installer;     // where the download lands
+};
+
+void ExpectBox(const BoxSeen& box, const std::string& text) {
+  EXPECT_EQ(box.caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(box.text), text);
+}
+
+std::string SetupServed() {
+  return BinDir() + "\\ormix_setup_fixture.exe";
+}
+
+// Each state the watcher saw is one the window can show, and the percent never goes back.
+void ExpectProgressStates(const ProgressWindowFacts& facts, int total_mb) {
+  const std::wregex label_form(
+      L"Downloading the Harrowmere Runtime\\.\\.\\. (\\d+)%(  \\((\\d+) of (\\d+) MB\\))?");
+  int last = -1;
+  bool between = false;
+  for (const ProgressState& state : facts.states) {
+    SCOPED_TRACE(Narrow(state.title) + " / " + Narrow(state.label));
+    int percent = TitlePercent(state.title);
+    if (percent < 0) {
+      EXPECT_EQ(state.title, L"Installing the Harrowmere Runtime");
+    } else {
+      EXPECT_GE(percent, last);
+      last = percent;
+      between = between || (percent > 0 && percent < 100);
+    }
+    std::wsmatch match;
+    if (state.label != L"Preparing to download the shared runtime...") {
+      ASSERT_TRUE(std::regex_match(state.label, match, label_form));
+      if (match[2].matched) {
+        EXPECT_EQ(std::stoi(match[4]), total_mb);
+      }
+    }
+  }
+  EXPECT_TRUE(between) << "no percentage between 0 and 100 was shown";
+  ASSERT_FALSE(facts.states.empty());
+  EXPECT_EQ(facts.states.back().title, L"Installing the Harrowmere Runtime - 100%");
+  EXPECT_EQ(facts.states.back().label, L"Downloading the Harrowmere Runtime... 100%  (" +
+                                           std::to_wstring(total_mb) + L" of " +
+                                           std::to_wstring(total_mb) + L" MB)");
+}
+
+TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication) {
+  struct Case {
+    const char* channel;
+    const char* version_file;  // null: none, the latest channel
+    const char* slot;
+  } cases[] = {
+      {"latest", nullptr, "3.13"},
+      {"beta", "[runtime]\r\nslot=3.13-beta\r\n", "3.13-beta"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.channel);
+    // Padding past the program's image makes a download of whole megabytes, served slowly
+    // enough to be watched.
+    constexpr int kPad = 3 << 20;
+    LoopbackServer server({SetupServed(), 200, 32768, 15, kPad});
+    ASSERT_TRUE(server.listening()) << server.error();
+    DownloadScenario s;
+    if (c.version_file)
+      s.dir().WriteFile("app\\ormix-app-version.ini", c.version_file);
+    s.SetEnv("ORMIX_SETUP_SLOT", c.slot);
+    std::string screenshot =
+        std::string(c.channel) == "latest" ? BinDir() + "\\progress-window.bmp" : "";
+    ProgressWatcher watcher(s.launcher(), screenshot);
+
+    RunResult run = s.Run({L"--open", L"file.orx"}, AcceptDownload);
+    ProgressWindowFacts facts = watcher.Finish();
+    ASSERT_FALSE(run.timed_out);
+    EXPECT_EQ(run.exit_code, 0u);
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(run.boxes.size(), 1u);
+    ExpectBox(run.boxes[0], kConsent);
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"GET " + InstallerPath(c.channel)});
+
+    ASSERT_TRUE(facts.seen);
+    EXPECT_EQ(facts.rect.right - facts.rect.left, 440);
+    EXPECT_EQ(facts.rect.bottom - facts.rect.top, 150);
+    EXPECT_EQ(facts.rect.left, (GetSystemMetrics(SM_CXSCREEN) - 440) / 2);
+    EXPECT_EQ(facts.ex_style & WS_EX_TOPMOST, WS_EX_TOPMOST);
+    size_t served = ReadWholeFile(SetupServed()).size() + kPad;
+    ExpectProgressStates(facts, static_cast<int>(served >> 20));
+
+    // The installer ran from the temporary folder without arguments and was deleted after.
+    EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + s.installer + "\nargc 1\n");
+    EXPECT_FALSE(FileExists(s.installer));
+    FixtureRecord app = s.Record();
+    ASSERT_TRUE(app.present);
+    EXPECT_EQ(app.image, s.host(c.slot));
+    EXPECT_EQ(app.args.back(), "file.orx");
+  }
+}
+
+TEST(RuntimeDownloadTest, NoLeavesTheNetworkAndTheTemporaryFolderAlone) {
+  LoopbackServer server({SetupServed()});
+  ASSERT_TRUE(server.listening()) << server.error();
+  DownloadScenario s;
+  RunResult run = s.Run();  // a question box is answered No
+  EXPECT_EQ(run.exit_code, 2u);
+  ASSERT_EQ(run.boxes.size(), 2u);
+  ExpectBox(run.boxes[0], kConsent);
+  ExpectBox(run.boxes[1], kMissing);
+  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_FALSE(FileExists(s.installer));
+  EXPECT_FALSE(FileExists(s.setup_record));
+}
+
+bool SomethingListens(int port) {
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bool connected = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  closesocket(s);
+  return connected;
+}
+
+TEST(RuntimeDownloadTest, RefusedConnectionShowsTheFailureBoxAndRunsNothing) {
+  ASSERT_FALSE(SomethingListens(kLoopbackPort)) << "port " << kLoopbackPort << " is taken";
+  DownloadScenario s;
+  RunResult run = s.Run({}, AcceptDownload);
+  EXPECT_EQ(run.exit_code, 2u);
+  ASSERT_EQ(run.boxes.size(), 3u);
+  ExpectBox(run.boxes[0], kConsent);
+  ExpectBox(run.boxes[1], kDownloadFailed);
+  ExpectBox(run.boxes[2], kMissing);
+  // The failure box is a plain box: only the launcher's fatal message reaches standard error.
+  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_FALSE(FileExists(s.setup_record));
+  EXPECT_FALSE(s.Record().present);
+}
+
+TEST(RuntimeDownloadTest, NotFoundIsSavedAndTheShellRefusesToRunIt) {
+  // The downloader keeps the error page as the installer; the shell shows its own error box for
+  // it, the launcher adds none, and the file stays for the user to inspect.
+  LoopbackServer server({"", 404});
+  ASSERT_TRUE(server.listening()) << server.error();
+  DownloadScenario s;
+  RunResult run = s.Run({}, AcceptDownload);
+  EXPECT_EQ(run.exit_code, 2u);
+  EXPECT_EQ(server.Requests(), std::vector<std::string>{"GET " + InstallerPath("latest")});
+  ASSERT_EQ(run.boxes.size(), 3u);
+  ExpectBox(run.boxes[0], kConsent);
+  EXPECT_NE(Narrow(run.boxes[1].text), kDownloadFailed);
+  ExpectBox(run.boxes[2], kMissing);
+  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(ReadWholeFile(s.installer), "status 404\n");
+  EXPECT_FALSE(FileExists(s.setup_record));
+}
+
+TEST(RuntimeDownloadTest, InstallerWithoutSuccessEndsWithoutASecondOffer) {
+  struct Case {
+    const char* name;
+    const char* exit_code;
+    const char* slot;  // "": the installer lays out nothing
+  } cases[] = {
+      // Only exit code 0 makes the launcher look again, even when a runtime was laid out.
+      {"exit 1", "1", "3.13"},
+      {"exit 0, no runtime", "0", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer server({SetupServed()});
+    ASSERT_TRUE(server.listening()) << server.error();
+    DownloadScenario s;
+    s.SetEnv("ORMIX_SETUP_EXIT", c.exit_code);
+    s.SetEnv("ORMIX_SETUP_SLOT", c.slot);
+    RunResult run = s.Run({}, AcceptDownload);
+    EXPECT_EQ(run.exit_code, 2u);
+    ASSERT_EQ(run.boxes.size(), 2u);
+    ExpectBox(run.boxes[0], kConsent);
+    ExpectBox(run.boxes[1], kMissing);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_TRUE(FileExists(s.setup_record));
+    EXPECT_FALSE(FileExists(s.installer));
+    EXPECT_FALSE(s.Record().present);
+  }
+}
+
+// Wine prefers its builtin DLLs to any file of the same name. An override for one program (by
+// its file name, removed again afterwards) makes it search as Windows does for a DLL outside
+// KnownDLLs: the program's own folder first.
+class NativeFirstFor {
+ public:
+  explicit NativeFirstFor(const std::wstring& program)
+      : key_(L"Software\\Wine\\AppDefaults\\" + program) {
+    for (const wchar_t* dll : {L"urlmon", L"comctl32"}) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), dll, REG_SZ,
+                      L"native,builtin", sizeof L"native,builtin");
+    }
+  }
+  ~NativeFirstFor() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
+  }
+
+ private:
+  std::wstring key_;
+};
+
+// urlmon and comctl32 are not KnownDLLs: loaded by name they would come from the launcher's own
+// folder first, and a copy left in a Downloads folder would run inside the launcher.
+TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
+  LoopbackServer server({SetupServed()});
+  ASSERT_TRUE(server.listening()) << server.error();
+  DownloadScenario s;
+  std::string launcher = s.PlaceLauncher("app\\OrmixPlantedTest.exe");
+  CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
+  NativeFirstFor overrides(L"OrmixPlantedTest.exe");
+  for (const char* name : {"urlmon.dll", "comctl32.dll"}) {
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\ormix_planted_dll.dll").c_str(),
+                          (s.LauncherDir() + "\\" + name).c_str(), FALSE));
+  }
+  std::string marker = s.dir().Path("planted.txt");
+  s.SetEnv("ORMIX_PLANTED_MARKER", marker);
+  ProgressWatcher watcher(s.launcher());
+  RunResult run = s.Run({}, AcceptDownload);
+  ProgressWindowFacts facts = watcher.Finish();
+  EXPECT_EQ(run.exit_code, 0u);
+  EXPECT_EQ(ReadWholeFile(marker), "");
+  EXPECT_EQ(server.Requests().size(), 1u);
+  ASSERT_TRUE(facts.seen);
+  ASSERT_FALSE(facts.states.empty());
+  EXPECT_EQ(facts.states.back().title, L"Installing the Harrowmere Runtime - 100%");
+}
+
+}  // namespace
+}  // namespace ormix::test
