@@ -53,6 +53,8 @@ function(ormix_launcher_options target)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/cmake/pe_checksum.py $<TARGET_FILE:${target}>
       VERBATIM)
+    # A change to the step must reach the exe, so it relinks.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/pe_checksum.py)
   endif()
 endfunction()
 
