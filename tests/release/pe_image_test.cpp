@@ -86,11 +86,19 @@ class PeFile {
     return bytes_.substr(*offset, end == std::string::npos ? std::string::npos : end - *offset);
   }
 
-  // Where the sections' data ends; what follows is not part of the image.
-  std::size_t EndOfSections() const {
+  // Where the linker's output ends: the sections' data and, in a build that is not stripped, the
+  // COFF symbol table with its string table. What follows was added later.
+  std::size_t EndOfLinkerOutput() const {
     std::size_t end = optional().SizeOfHeaders;
     for (const IMAGE_SECTION_HEADER& section : sections_)
       end = std::max<std::size_t>(end, section.PointerToRawData + section.SizeOfRawData);
+    if (file().PointerToSymbolTable != 0) {
+      std::size_t strings =
+          file().PointerToSymbolTable + std::size_t{file().NumberOfSymbols} * IMAGE_SIZEOF_SYMBOL;
+      DWORD strings_size = 0;  // counts its own four bytes
+      if (Read(strings, strings_size))
+        end = std::max(end, strings + strings_size);
+    }
     return end;
   }
 
@@ -261,7 +269,7 @@ TEST_F(PeImageTest, IsNotPacked) {
 TEST_F(PeImageTest, NothingFollowsTheImageButASignature) {
   // For the certificate table the "address" is a file offset.
   const IMAGE_DATA_DIRECTORY& signature = pe_.directory(IMAGE_DIRECTORY_ENTRY_SECURITY);
-  std::size_t end = pe_.EndOfSections();
+  std::size_t end = pe_.EndOfLinkerOutput();
   if (signature.Size == 0) {
     EXPECT_EQ(pe_.size(), end) << "bytes are appended to the image";
     return;
