@@ -11,6 +11,8 @@ function(ormix_warnings target)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wundef
       -Wcast-qual -Wformat=2 -Wnon-virtual-dtor -Wimplicit-fallthrough
+      # __DATE__ and __TIME__ would make every build differ.
+      -Wdate-time
       # Build paths must not end up in the binary.
       -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
     if(ORMIX_WARNINGS_AS_ERRORS)
@@ -35,15 +37,24 @@ function(ormix_target_options target)
   endif()
 endfunction()
 
-# The shipped exe: small, static (imports only system DLLs), no exceptions or RTTI.
+# The shipped exe: small, static (imports only system DLLs), no exceptions or RTTI, the same bytes
+# from every build of one commit, and a correct PE checksum.
 function(ormix_launcher_options target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /GR- /EHs-c-)
-    target_link_options(${target} PRIVATE /MANIFEST:NO)
+    # /RELEASE writes the checksum.
+    target_link_options(${target} PRIVATE /MANIFEST:NO /RELEASE)
     set_property(TARGET ${target} PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
   else()
     target_link_options(${target} PRIVATE -municode -static -Wl,--no-insert-timestamp
       -Wl,--gc-sections $<$<NOT:$<CONFIG:Debug>>:-s>)
+    # After the link, which also strips: the checksum covers the final bytes.
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/cmake/pe_checksum.py $<TARGET_FILE:${target}>
+      VERBATIM)
+    # A change to the step must reach the exe, so it relinks.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/pe_checksum.py)
   endif()
 endfunction()
 

@@ -11,6 +11,8 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v python3 >/dev/null || need+=(python3)
 command -v g++ >/dev/null || need+=(g++)
 command -v git >/dev/null || need+=(git)
+command -v openssl >/dev/null || need+=(openssl)
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"

@@ -11,6 +11,8 @@ inline constexpr const char kProductKey[] = ORMIX_CFG_PRODUCT_KEY;
 inline constexpr const char kVersion[] = ORMIX_CFG_VERSION;
 inline constexpr const char kAppModule[] = ORMIX_CFG_MODULE;
 inline constexpr const char kSupportEmail[] = ORMIX_CFG_SUPPORT_EMAIL;
+// The maker's folder under %APPDATA%, home of the per-user launch logs.
+inline constexpr const char kAppDataFolder[] = ORMIX_CFG_APPDATA_FOLDER;
 
 // The shared runtime series: default slot folder and the version its manifest must name.
 inline constexpr const char kRuntimeSeries[] = "3.13";

@@ -5,6 +5,7 @@
 #include "common/environment.h"
 #include "common/file_probe.h"
 #include "common/limits.h"
+#include "common/product.h"
 #include "common/text_format.h"
 
 namespace ormix {
@@ -49,7 +50,7 @@ int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out
   }
   char value[kPathCapacity];
   if (ReadEnvironment("APPDATA", value, sizeof value) != nullptr) {
-    Format(out, capacity, "%s\\Ormix\\logs\\%s-launch.log", value, product_key);
+    Format(out, capacity, "%s\\%s\\logs\\%s-launch.log", value, kAppDataFolder, product_key);
     return 0;
   }
   if (ReadEnvironment("TEMP", value, sizeof value) != nullptr) {

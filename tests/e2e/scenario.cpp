@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "support/launcher_under_test.h"
+
 namespace ormix::test {
 
 std::string FromHex(const std::string& hex) {
@@ -34,7 +36,7 @@ Scenario::Scenario() {
 }
 
 std::string Scenario::PlaceLauncher(const std::string& relative) {
-  launcher_ = dir_.CopyIn(BinDir() + "\\OrmixConverter.exe", relative);
+  launcher_ = dir_.CopyIn(LauncherUnderTest(), relative);
   return launcher_;
 }
 

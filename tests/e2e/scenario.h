@@ -29,7 +29,7 @@ class Scenario {
   Scenario();
 
   ScratchDir& dir() { return dir_; }
-  // Copies the launcher into the scenario (default "app\OrmixConverter.exe").
+  // Copies the launcher under test into the scenario (default "app\OrmixConverter.exe").
   std::string PlaceLauncher(const std::string& relative = "app\\OrmixConverter.exe");
   const std::string& launcher() const { return launcher_; }
   std::string LauncherDir() const;

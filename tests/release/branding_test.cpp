@@ -1,0 +1,73 @@
+// The product identity as the user and the application meet it. Run against this build's
+// launcher and against one rebuilt with other -D options, so that nothing product-specific can
+// hide in the code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e/scenario.h"
+#include "release/identity.h"
+
+namespace ormix::test {
+namespace {
+
+std::string LauncherName() {
+  return "app\\" + ExpectedIdentity().product_key + ".exe";
+}
+
+TEST(BrandingTest, FatalMessagesNameTheProduct) {
+  const Identity& id = ExpectedIdentity();
+  Scenario s;
+  s.PlaceLauncher(LauncherName());
+  RunResult run = s.Run();
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_code, 2u);
+  std::string text = id.display_name + " could not find a Python runtime.\n\nPlease reinstall " +
+                     id.display_name + ". The application will now exit.";
+  EXPECT_EQ(run.err, id.display_name + ": " + text + "\n");
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(Narrow(run.boxes[0].caption), id.display_name);
+  EXPECT_EQ(Narrow(run.boxes[0].text), text);
+}
+
+TEST(BrandingTest, ApplicationIsStartedAndLoggedUnderTheProductsNames) {
+  const Identity& id = ExpectedIdentity();
+  Scenario s;
+  s.PlaceLauncher(LauncherName());
+  std::string python = s.PlaceFixture("app\\python.exe");
+  s.SetScript("out:ran");
+  RunResult run = s.Run({L"input.file"});
+  EXPECT_EQ(run.exit_code, 0u);
+  FixtureRecord record = s.Record();
+  ASSERT_TRUE(record.present) << "the application did not run";
+  EXPECT_EQ(record.args, (std::vector<std::string>{python, "-m", id.app_module, "input.file"}));
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], id.product_key);
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_DISPLAY"], id.display_name);
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_VERSION"], id.version);
+  std::string log =
+      s.app_data() + "\\" + id.appdata_folder + "\\logs\\" + id.product_key + "-launch.log";
+  EXPECT_EQ(ReadWholeFile(log), id.display_name + " " + id.version + " launcher: " + python +
+                                    " -m " + id.app_module + "\nran");
+}
+
+TEST(BrandingTest, FailureReportEndsWithTheSupportAddress) {
+  const Identity& id = ExpectedIdentity();
+  Scenario s;
+  s.PlaceLauncher(LauncherName());
+  s.PlaceFixture("app\\python.exe");
+  s.SetScript("exit:9");
+  RunResult run = s.Run();
+  EXPECT_EQ(run.exit_code, 9u);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(Narrow(run.boxes[0].caption), id.display_name);
+  std::string text = Narrow(run.boxes[0].text);
+  EXPECT_EQ(text.rfind(id.display_name + " did not start.", 0), 0u) << text;
+  std::string tail = "send that file to " + id.support_email + ".";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+}
+
+}  // namespace
+}  // namespace ormix::test
