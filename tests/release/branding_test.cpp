@@ -27,9 +27,13 @@ TEST(BrandingTest, FatalMessagesNameTheProduct) {
   std::string text = id.display_name + " could not find a Python runtime.\n\nPlease reinstall " +
                      id.display_name + ". The application will now exit.";
   EXPECT_EQ(run.err, id.display_name + ": " + text + "\n");
-  ASSERT_EQ(run.boxes.size(), 1u);
+  // First the offer to download the runtime (declined by the runner), then the fatal message.
+  ASSERT_EQ(run.boxes.size(), 2u);
   EXPECT_EQ(Narrow(run.boxes[0].caption), id.display_name);
-  EXPECT_EQ(Narrow(run.boxes[0].text), text);
+  EXPECT_EQ(Narrow(run.boxes[0].text).rfind(id.display_name + " needs the Harrowmere Runtime", 0),
+            0u);
+  EXPECT_EQ(Narrow(run.boxes[1].caption), id.display_name);
+  EXPECT_EQ(Narrow(run.boxes[1].text), text);
 }
 
 TEST(BrandingTest, ApplicationIsStartedAndLoggedUnderTheProductsNames) {
