@@ -18,6 +18,7 @@
 #include "bootstrap/progress_window.h"
 #include "support/message_boxes.h"
 #include "support/process_run.h"
+#include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
@@ -27,26 +28,10 @@ using test::BinDir;
 using test::FileExists;
 using test::LoopbackServer;
 using test::ReadWholeFile;
+using test::ScopedEnv;
 using test::ScratchDir;
 
 constexpr char kCaption[] = "Ormix Converter";
-
-// Sets or removes a variable for one test and puts the old value back afterwards.
-class EnvGuard {
- public:
-  EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
-    char old[32768];
-    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-    if (n > 0 && n < sizeof old)
-      old_ = std::string(old, n);
-    SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
-  }
-  ~EnvGuard() { SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr); }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
 
 // Answers this process's message boxes from a second thread while the offer runs on the first:
 // Yes to the question, OK to anything else.
@@ -93,9 +78,9 @@ class OfferTest : public ::testing::Test {
 
   ScratchDir dir_;
   LoopbackServer server_{{test::BinDir() + "\\ormix_setup_fixture.exe"}};
-  EnvGuard record_env_{"ORMIX_SETUP_RECORD", dir_.Path("setup.txt")};
-  EnvGuard slot_env_{"ORMIX_SETUP_SLOT", std::nullopt};
-  EnvGuard exit_env_{"ORMIX_SETUP_EXIT", "0"};
+  ScopedEnv record_env_{"ORMIX_SETUP_RECORD", dir_.Path("setup.txt")};
+  ScopedEnv slot_env_{"ORMIX_SETUP_SLOT", std::nullopt};
+  ScopedEnv exit_env_{"ORMIX_SETUP_EXIT", "0"};
 };
 
 TEST_F(OfferTest, NoUrlMeansNoQuestion) {
@@ -120,14 +105,14 @@ TEST_F(OfferTest, DownloadsAndRunsTheInstallerWithoutAProgressWindow) {
   refusing.lpszClassName = kProgressWindowClass;
   ASSERT_NE(RegisterClassW(&refusing), 0);
   std::string temp = dir_.MakeDir("Temp");
-  EnvGuard tmp("TMP", temp), temp_env("TEMP", temp);
+  ScopedEnv tmp("TMP", temp), temp_env("TEMP", temp);
 
   struct Case {
     const char* exit_code;
     int result;
   } cases[] = {{"0", 0}, {"7", 1}};
   for (const Case& c : cases) {
-    EnvGuard exit_code("ORMIX_SETUP_EXIT", c.exit_code);
+    ScopedEnv exit_code("ORMIX_SETUP_EXIT", c.exit_code);
     DeleteFileA(record().c_str());
     BoxAnswerer boxes;
     EXPECT_EQ(
@@ -160,7 +145,7 @@ TEST_F(OfferTest, TemporaryDirectoryTooLongForTheInstallerPathEndsBeforeTheDownl
     ASSERT_EQ(temp.size() + 1, c.length);
     if (c.length < 248)
       test::MakeDirs(temp);
-    EnvGuard tmp("TMP", temp), temp_env("TEMP", temp);
+    ScopedEnv tmp("TMP", temp), temp_env("TEMP", temp);
     DeleteFileA(record().c_str());
     size_t before = server_.Requests().size();
 

@@ -13,6 +13,7 @@
 
 #include "common/handles.h"
 #include "diagnostics/log_tail.h"
+#include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
@@ -20,35 +21,12 @@ namespace {
 
 using test::FileExists;
 using test::ReadWholeFile;
+using test::ScopedEnv;
 using test::ScratchDir;
 
 constexpr char kKey[] = "OrmixConverter";
 constexpr char kHeader[] =
     "Ormix Converter 1.0.0 launcher: D:\\Ormix\\_internal\\pythonw.exe -m ormix.apps.converter";
-
-// Sets or removes a variable of this process for one scope. The code under test reads the
-// process environment block, so the C runtime's copy is left alone.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableA(name, nullptr, 0);
-    if (length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
-      std::string saved(length, '\0');
-      DWORD got = GetEnvironmentVariableA(name, saved.data(), length);
-      saved.resize(got);
-      saved_ = saved;
-    }
-    SetEnvironmentVariableA(name, value);
-  }
-  ~ScopedEnv() { SetEnvironmentVariableA(name_, saved_ ? saved_->c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 bool IsDirectory(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());

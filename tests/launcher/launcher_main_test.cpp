@@ -9,29 +9,14 @@
 #include <string>
 
 #include "common/text_format.h"
+#include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
 namespace {
 
+using test::ScopedEnv;
 using test::ScratchDir;
-
-// Sets or removes a variable for one test and puts the old value back afterwards.
-class EnvGuard {
- public:
-  EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
-    char old[32768];
-    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-    if (n > 0 && n < sizeof old)
-      old_ = std::string(old, n);
-    SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
-  }
-  ~EnvGuard() { SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr); }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
 
 std::optional<std::string> Env(const char* name) {
   char value[4096];
@@ -90,7 +75,7 @@ TEST(WindowlessSwitchTest, ShortestSwitchablePath) {
 TEST(ApplicationEnvironmentTest, PortableEmbeddedRuntime) {
   ScratchDir dir;
   dir.MakeDir("data");
-  EnvGuard portable("ORMIX_PORTABLE", std::nullopt);
+  ScopedEnv portable("ORMIX_PORTABLE", std::nullopt);
   RuntimeLocation location = {};
   CopyText(location.runtime_home, dir.path().c_str());
   CopyText(location.app_root, dir.path().c_str());
@@ -106,9 +91,9 @@ TEST(ApplicationEnvironmentTest, PortableEmbeddedRuntime) {
 TEST(ApplicationEnvironmentTest, WhatIsNotSetKeepsItsInheritedValue) {
   ScratchDir dir;
   dir.WriteFile("data", "a file, not a folder");
-  EnvGuard portable("ORMIX_PORTABLE", "inherited");
-  EnvGuard root("ORMIX_APP_ROOT", "inherited root");
-  EnvGuard launcher_dir("ORMIX_LAUNCHER_DIR", "inherited dir");
+  ScopedEnv portable("ORMIX_PORTABLE", "inherited");
+  ScopedEnv root("ORMIX_APP_ROOT", "inherited root");
+  ScopedEnv launcher_dir("ORMIX_LAUNCHER_DIR", "inherited dir");
   RuntimeLocation location = {};
   CopyText(location.app_root, dir.path().c_str());
   // A launcher path without any separator sets no launcher folder; empty home sets no root.

@@ -12,10 +12,13 @@
 
 #include "common/limits.h"
 #include "runtime/app_version_file.h"
+#include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
 namespace {
+
+using test::ScopedEnv;
 
 // ctest names carry the printed parameter: the case's name reads better than a byte dump.
 template <typename Case>
@@ -28,34 +31,6 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 constexpr const char kGoodManifest[] = R"({"name": "Harrowmere Runtime", "python": "3.13.1"})";
 constexpr const char kUntouched[] = "untouched";
-
-// Sets (or, with nullptr, removes) a variable of this process for one test and puts the old state
-// back afterwards; the search reads the process environment block, not a copy.
-class EnvironmentOverride {
- public:
-  EnvironmentOverride(const char* name, const char* value) : name_(name) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
-    was_set_ = needed != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    if (needed != 0) {
-      old_.resize(needed);
-      old_.resize(GetEnvironmentVariableA(name, old_.data(), needed));
-    }
-    Set(value);
-  }
-  ~EnvironmentOverride() {
-    SetEnvironmentVariableA(name_.c_str(), was_set_ ? old_.c_str() : nullptr);
-  }
-  EnvironmentOverride(const EnvironmentOverride&) = delete;
-  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-  void Set(const char* value) { SetEnvironmentVariableA(name_.c_str(), value); }
-
- private:
-  std::string name_;
-  std::string old_;
-  bool was_set_ = false;
-};
 
 class CurrentDirectoryOverride {
  public:
@@ -75,7 +50,7 @@ class CurrentDirectoryOverride {
 // A launcher folder and a LOCALAPPDATA of its own, both inside one scratch folder.
 struct Layout {
   test::ScratchDir dir;
-  EnvironmentOverride local_app_data{"LOCALAPPDATA", dir.Path("local").c_str()};
+  ScopedEnv local_app_data{"LOCALAPPDATA", dir.Path("local").c_str()};
   std::string app = dir.MakeDir("app");
   std::string launcher = app + "\\OrmixConverter.exe";
   std::string root = dir.Path("local\\Harrowmere\\Runtime");
