@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher and every test program, then runs all tests under Wine (with its own X
 # display); then builds the text core natively with AddressSanitizer and UBSan and runs its tests
-# again, ending with the test runner's summary. Installs what is missing first.
+# again and each fuzzer for a few seconds, ending with the test runner's summary. Installs what is
+# missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
