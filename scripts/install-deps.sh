@@ -14,6 +14,12 @@ command -v git >/dev/null || need+=(git)
 command -v openssl >/dev/null || need+=(openssl)
 command -v osslsigncode >/dev/null || need+=(osslsigncode)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# The native sanitizer build of the text core: clang with its sanitizer and libFuzzer runtimes.
+command -v clang++ >/dev/null || need+=(clang)
+if ! command -v clang++ >/dev/null ||
+  [ ! -f "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)" ]; then
+  need+=(libclang-rt-dev)
+fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher and every test program, then runs all tests under Wine (with its own X
-# display), ending with the test runner's summary. Installs what is missing first.
+# display); then builds the text core natively with AddressSanitizer and UBSan and runs its tests
+# again and each fuzzer for a few seconds, ending with the test runner's summary. Installs what is
+# missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,3 +13,9 @@ export WINEPREFIX=$PWD/build/windows-release/wineprefix
 trap ormix_wine_session_stop EXIT
 ormix_wine_session_start
 ctest --preset windows-release -j2
+ormix_wine_session_stop
+trap - EXIT
+
+cmake --preset native-asan
+cmake --build --preset native-asan
+ctest --preset native-asan -j2

@@ -1,5 +1,7 @@
 #include "runtime/manifest_scan.h"
 
+#include <cstdio>
+
 #include "common/ascii.h"
 #include "common/product.h"
 
@@ -57,6 +59,18 @@ int CheckRuntimeManifest(std::string_view text) {
   if (ScanManifestPythonVersion(text, value) != 0)
     return -1;
   return IsVersionInSeries(value, kRuntimeSeries) ? 0 : -1;
+}
+
+// Only the first bytes are ever scanned, so only they are read, whatever the file's size.
+int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]) {
+  head[0] = '\0';
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr)
+    return -1;
+  std::size_t n = std::fread(head, 1, kManifestReadLimit, file);
+  std::fclose(file);
+  head[n] = '\0';
+  return n == 0 ? -1 : 0;
 }
 
 }  // namespace ormix

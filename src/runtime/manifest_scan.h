@@ -21,4 +21,8 @@ bool IsVersionInSeries(std::string_view version, std::string_view series);
 // Both steps: 0 when the manifest text names a Python version of the runtime series.
 int CheckRuntimeManifest(std::string_view text);
 
+// Reads at most the manifest's first 511 bytes into head and terminates them. -1 when the file
+// cannot be opened or gives no byte (a folder, on systems that open one, gives none).
+int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]);
+
 }  // namespace ormix

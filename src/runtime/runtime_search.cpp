@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/environment.h"
@@ -19,17 +18,6 @@ namespace {
 
 constexpr const char* kEmbeddedCandidates[] = {"_internal\\python.exe", "python.exe",
                                                "pythonw.exe"};
-
-// Reads the manifest's first bytes; only they are ever scanned, whatever the file's size.
-int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr)
-    return -1;
-  std::size_t n = std::fread(head, 1, kManifestReadLimit, file);
-  std::fclose(file);
-  head[n] = '\0';
-  return n == 0 ? -1 : 0;
-}
 
 }  // namespace
 

@@ -18,6 +18,16 @@ std::string FromHex(const std::string& hex) {
   return out;
 }
 
+std::wstring WideFromHex(const std::string& hex) {
+  std::string bytes = FromHex(hex);
+  std::wstring out;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  }
+  return out;
+}
+
 Scenario::Scenario() {
   dir_.MakeDir("LocalAppData");
   dir_.MakeDir("AppData");
@@ -98,6 +108,10 @@ FixtureRecord Scenario::Record() const {
       record.command_line = FromHex(value);
     if (key == "arg")
       record.args.push_back(FromHex(value));
+    if (key == "wcmdline")
+      record.wide_command_line = WideFromHex(value);
+    if (key == "warg")
+      record.wide_args.push_back(WideFromHex(value));
     if (key == "image")
       record.image = FromHex(value);
     if (key == "stdin")

@@ -15,9 +15,11 @@ namespace ormix::test {
 // What the stand-in interpreter saw, read back from its record file.
 struct FixtureRecord {
   bool present = false;
-  std::string command_line;       // UTF-8
-  std::vector<std::string> args;  // as CommandLineToArgvW split it, UTF-8
-  std::string image;              // the program that ran
+  std::string command_line;        // UTF-8
+  std::vector<std::string> args;   // as CommandLineToArgvW split it, UTF-8
+  std::wstring wide_command_line;  // the same two exactly as they arrived, in UTF-16
+  std::vector<std::wstring> wide_args;
+  std::string image;  // the program that ran
   std::map<std::string, std::optional<std::string>> env;
   std::string std_in, std_out, std_err;  // "disk", "pipe", "char" or "none"
   bool in_job = false;
@@ -31,6 +33,8 @@ class Scenario {
   ScratchDir& dir() { return dir_; }
   // Copies the launcher under test into the scenario (default "app\OrmixConverter.exe").
   std::string PlaceLauncher(const std::string& relative = "app\\OrmixConverter.exe");
+  // Runs the launcher from a path the caller placed it at, such as one too long for CopyIn.
+  void UseLauncherAt(const std::string& path) { launcher_ = path; }
   const std::string& launcher() const { return launcher_; }
   std::string LauncherDir() const;
   // Copies the stand-in interpreter to a path relative to the scenario folder.
@@ -56,5 +60,7 @@ class Scenario {
 };
 
 std::string FromHex(const std::string& hex);
+// UTF-16 code units from their bytes, low byte first.
+std::wstring WideFromHex(const std::string& hex);
 
 }  // namespace ormix::test

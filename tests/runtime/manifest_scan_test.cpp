@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include "support/scratch_dir.h"
 
 namespace ormix {
 namespace {
@@ -96,6 +99,34 @@ INSTANTIATE_TEST_SUITE_P(
         // Judged on the 31 bytes kept, so an overlong value of the series passes.
         SeriesCase{"CutLongValue", "3.13.9999999999999999999999999999999999", true}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// Only the head is read, whatever the file holds after it; a file that gives no byte is refused.
+TEST(ManifestHeadTest, ReadsOnlyTheFirst511Bytes) {
+  test::ScratchDir dir;
+  char head[kManifestReadLimit + 1];
+  const std::string opening = R"({"python": "3.13.1", "padding": ")";
+  const std::string big = opening + std::string(10 * 1024 * 1024, 'x') + "\"}";
+  ASSERT_EQ(ReadManifestHead(dir.WriteFile("big.json", big).c_str(), head), 0);
+  EXPECT_EQ(std::string(head), big.substr(0, kManifestReadLimit));
+  EXPECT_EQ(CheckRuntimeManifest(head), 0);
+
+  EXPECT_EQ(ReadManifestHead(dir.WriteFile("short.json", R"({"python": "3.13"})").c_str(), head),
+            0);
+  EXPECT_STREQ(head, R"({"python": "3.13"})");
+
+  // A zero byte ends the text that is scanned; what follows it is not looked at.
+  std::string binary = "\xFF\xFE{\0\"python\": \"3.13\"}"s;
+  ASSERT_EQ(ReadManifestHead(dir.WriteFile("binary.json", binary).c_str(), head), 0);
+  EXPECT_EQ(CheckRuntimeManifest(head), -1);
+
+  for (const std::string& refused :
+       {dir.WriteFile("empty.json", ""), dir.MakeDir("folder.json"), dir.Path("missing.json")}) {
+    SCOPED_TRACE(refused);
+    std::memset(head, 'x', sizeof head);
+    EXPECT_EQ(ReadManifestHead(refused.c_str(), head), -1);
+    EXPECT_STREQ(head, "");
+  }
+}
 
 }  // namespace
 }  // namespace ormix

@@ -138,6 +138,7 @@ RunResult RunProgram(const RunOptions& options) {
   CloseHandle(err);
   if (!created)
     return result;
+  result.started = true;
   CloseHandle(process.hThread);
 
   BoxAnswer answer = options.answer ? options.answer : BoxAnswer(DefaultAnswer);
@@ -148,7 +149,7 @@ RunResult RunProgram(const RunOptions& options) {
       if (answered.count(box.window) != 0)
         continue;
       answered.insert(box.window);
-      BoxSeen seen{box.caption, box.text};
+      BoxSeen seen{box.caption, box.text, GetTickCount64()};
       result.boxes.push_back(seen);
       int button = answer(seen);
       // The default answer is OK; a question box has none, and then gets No.

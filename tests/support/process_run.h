@@ -29,6 +29,7 @@ struct EnvChange {
 struct BoxSeen {
   std::wstring caption;
   std::wstring text;
+  ULONGLONG seen_at = 0;  // GetTickCount64 when the runner first saw the box
 };
 
 // Returns the button to press (IDOK, IDYES, IDNO...).
@@ -44,6 +45,7 @@ struct RunOptions {
 };
 
 struct RunResult {
+  bool started = false;  // CreateProcessW succeeded
   DWORD exit_code = 0xFFFFFFFF;
   bool timed_out = false;
   std::string out;  // bytes the program wrote to its standard output

@@ -1,4 +1,5 @@
-// A private folder per test, under the Windows temporary directory, removed afterwards.
+// A private folder per test, under the temporary directory, removed afterwards. Paths have the
+// Windows form, "<folder>\name", also in the native build (see scratch_dir_posix.cpp).
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@ class ScratchDir {
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
-  // The folder's full path, without a trailing backslash (ANSI code page).
+  // The folder's full path, without a trailing separator (ANSI code page).
   const std::string& path() const { return path_; }
   // The folder joined with a relative path.
   std::string Path(std::string_view relative) const;

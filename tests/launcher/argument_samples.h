@@ -1,0 +1,42 @@
+// Random argument vectors and command lines for the quoting tests, rich in the characters that
+// the Windows splitting rules treat specially.
+#pragma once
+
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace ormix::test {
+
+// The interpreter path comes first. Windows splits the first entry by simpler rules (no escapes),
+// and a path holds no double quote and does not end in a backslash, so it is a realistic path.
+inline std::vector<std::wstring> RandomArguments(std::mt19937& random) {
+  static const wchar_t* const kPieces[] = {
+      L"a",  L"Z",  L" ", L"\t", L"\\", L"\\\\",   L"\"",     L"\n",        L"\v",
+      L"\r", L"\f", L"=", L"-",  L"'",  L"\u00e9", L"\u65e5", L"\U0001F600"};
+  std::vector<std::wstring> args = {random() % 2 ? L"C:\\Program Files\\Py\\python.exe"
+                                                 : L"C:\\Py\\python.exe"};
+  int count = static_cast<int>(random() % 6);
+  for (int i = 0; i < count; ++i) {
+    std::wstring arg;
+    int length = static_cast<int>(random() % 9);
+    for (int k = 0; k < length; ++k) arg += kPieces[random() % std::size(kPieces)];
+    args.push_back(arg);
+  }
+  return args;
+}
+
+// A command line of random characters after a plain program name: doubled quotes, backslash runs
+// and blanks in every order, such as no quoting routine writes but a caller may pass.
+inline std::wstring RandomCommandLine(std::mt19937& random) {
+  static const wchar_t kChars[] = L"ab \t\\\\\\\"\"\"\n\v\r";
+  std::wstring line =
+      random() % 2 ? L"\"C:\\Program Files\\Py\\python.exe\"" : L"C:\\Py\\python.exe";
+  line += L' ';
+  int length = static_cast<int>(random() % 16);
+  for (int k = 0; k < length; ++k) line += kChars[random() % (std::size(kChars) - 1)];
+  return line;
+}
+
+}  // namespace ormix::test
