@@ -73,10 +73,11 @@ ormix_wine_session_start() {
 
 ormix_wine_session_stop() {
   ormix_wine_env
-  timeout 60 wineserver -k </dev/null >/dev/null 2>&1
+  # Callers run under set -e: a server that is gone already is no failure.
+  timeout 60 wineserver -k </dev/null >/dev/null 2>&1 || true
   local state="$WINEPREFIX.display"
   if [ -f "$state" ]; then
-    kill "$(cut -d' ' -f2 "$state")" 2>/dev/null
+    kill "$(cut -d' ' -f2 "$state")" 2>/dev/null || true
     rm -f "$state"
   fi
   return 0
