@@ -9,14 +9,13 @@
 
 #include <string>
 
+#include "bootstrap/refusing_window_class.h"
+#include "support/message_boxes.h"
+
 namespace ormix {
 namespace {
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
+using test::WindowText;
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -59,7 +58,7 @@ TEST_F(ProgressWindowTest, CreatesTheCentredFrameWithItsLabelAndBar) {
   EXPECT_EQ(window_.last_percent, -1);
 
   EXPECT_EQ(ClassOf(window_.frame), kProgressWindowClass);
-  EXPECT_EQ(TextOf(window_.frame), L"Installing the Harrowmere Runtime");
+  EXPECT_EQ(WindowText(window_.frame), L"Installing the Harrowmere Runtime");
   EXPECT_TRUE(IsWindowVisible(window_.frame));
   // Windows adds bits of its own (clip siblings, window edge); only ours are checked.
   LONG style = GetWindowLongW(window_.frame, GWL_STYLE);
@@ -79,13 +78,13 @@ TEST_F(ProgressWindowTest, CreatesTheCentredFrameWithItsLabelAndBar) {
   // No SS_ bits: left-aligned text that wraps.
   EXPECT_EQ(GetWindowLongW(window_.status_label, GWL_STYLE), WS_CHILD | WS_VISIBLE);
   EXPECT_EQ(GetWindowLongW(window_.status_label, GWL_ID), 0);
-  EXPECT_EQ(TextOf(window_.status_label), L"Preparing to download the shared runtime...");
+  EXPECT_EQ(WindowText(window_.status_label), L"Preparing to download the shared runtime...");
   ExpectRect(ChildRect(window_.status_label), 16, 16, 400, 40);
 
   EXPECT_EQ(GetParent(window_.progress_bar), window_.frame);
   EXPECT_EQ(ClassOf(window_.progress_bar), L"msctls_progress32");
   EXPECT_EQ(GetWindowLongW(window_.progress_bar, GWL_STYLE), WS_CHILD | WS_VISIBLE);
-  EXPECT_EQ(TextOf(window_.progress_bar), L"Runtime download progress");
+  EXPECT_EQ(WindowText(window_.progress_bar), L"Runtime download progress");
   ExpectRect(ChildRect(window_.progress_bar), 16, 64, 400, 22);
   PBRANGE range = {};
   SendMessageW(window_.progress_bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
@@ -119,7 +118,7 @@ TEST_F(ProgressWindowTest, EveryWayToCloseLeavesTheWindowOpen) {
   EXPECT_TRUE(IsWindowVisible(window_.frame));
   // Other messages take their default course.
   SendMessageW(window_.frame, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"renamed"));
-  EXPECT_EQ(TextOf(window_.frame), L"renamed");
+  EXPECT_EQ(WindowText(window_.frame), L"renamed");
 }
 
 TEST_F(ProgressWindowTest, ASecondWindowInTheSameProcessIsANewWindow) {
@@ -133,19 +132,9 @@ TEST_F(ProgressWindowTest, ASecondWindowInTheSameProcessIsANewWindow) {
   EXPECT_TRUE(IsWindow(window_.frame));
 }
 
-// A class of that name that refuses to create windows stands in for a frame that cannot be made.
-LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE)
-    return FALSE;
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 TEST_F(ProgressWindowTest, FrameThatCannotBeCreatedLeavesEveryHandleNull) {
-  WNDCLASSW refusing = {};
-  refusing.lpfnWndProc = RefuseCreation;
-  refusing.hInstance = GetModuleHandleW(nullptr);
-  refusing.lpszClassName = kProgressWindowClass;
-  ASSERT_NE(RegisterClassW(&refusing), 0);
+  test::RefusingWindowClass refusing;
+  ASSERT_TRUE(refusing.registered());
   EXPECT_EQ(CreateProgressWindow(&window_, "x"), -1);
   EXPECT_EQ(window_.frame, nullptr);
   EXPECT_EQ(window_.status_label, nullptr);
@@ -154,7 +143,6 @@ TEST_F(ProgressWindowTest, FrameThatCannotBeCreatedLeavesEveryHandleNull) {
   // Progress on a window that does not exist changes nothing and does not fail.
   ShowDownloadProgress(window_, 5, 10);
   EXPECT_EQ(window_.last_percent, 50);
-  UnregisterClassW(kProgressWindowClass, GetModuleHandleW(nullptr));
 }
 
 int g_dispatched = 0;

@@ -16,6 +16,7 @@
 
 #include "bootstrap/loopback_server.h"
 #include "bootstrap/progress_window.h"
+#include "bootstrap/refusing_window_class.h"
 #include "support/message_boxes.h"
 #include "support/process_run.h"
 #include "support/scoped_env.h"
@@ -91,19 +92,9 @@ TEST_F(OfferTest, NoUrlMeansNoQuestion) {
   EXPECT_TRUE(server_.Requests().empty());
 }
 
-// A class of that name that refuses to create windows stands in for a window that cannot be made.
-LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE)
-    return FALSE;
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 TEST_F(OfferTest, DownloadsAndRunsTheInstallerWithoutAProgressWindow) {
-  WNDCLASSW refusing = {};
-  refusing.lpfnWndProc = RefuseCreation;
-  refusing.hInstance = GetModuleHandleW(nullptr);
-  refusing.lpszClassName = kProgressWindowClass;
-  ASSERT_NE(RegisterClassW(&refusing), 0);
+  test::RefusingWindowClass refusing;
+  ASSERT_TRUE(refusing.registered());
   std::string temp = dir_.MakeDir("Temp");
   ScopedEnv tmp("TMP", temp), temp_env("TEMP", temp);
 
@@ -124,7 +115,6 @@ TEST_F(OfferTest, DownloadsAndRunsTheInstallerWithoutAProgressWindow) {
     EXPECT_FALSE(FileExists(temp + "\\Harrowmere-Runtime-Setup.exe"));
   }
   EXPECT_EQ(server_.Requests().size(), 2u);
-  UnregisterClassW(kProgressWindowClass, GetModuleHandleW(nullptr));
 }
 
 // The installer path is the temporary directory and 28 characters; with the terminator it must

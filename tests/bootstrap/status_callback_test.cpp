@@ -13,14 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/message_boxes.h"
+
 namespace ormix {
 namespace {
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
+using test::WindowText;
 
 IBindStatusCallback* AsInterface(DownloadStatusCallback& callback) {
   return reinterpret_cast<IBindStatusCallback*>(&callback);
@@ -96,8 +94,8 @@ TEST_F(StatusCallbackTest, ProgressMovesTheBarAndRewritesTheTextsOnlyWhenThePerc
     EXPECT_EQ(bsc()->OnProgress(step.progress, step.max, BINDSTATUS_DOWNLOADINGDATA, L"ignored"),
               S_OK);
     EXPECT_EQ(SendMessageW(window_.progress_bar, PBM_GETPOS, 0, 0), step.position);
-    EXPECT_EQ(TextOf(window_.status_label), step.label ? step.label : kSentinel);
-    EXPECT_EQ(TextOf(window_.frame), step.title ? step.title : kSentinel);
+    EXPECT_EQ(WindowText(window_.status_label), step.label ? step.label : kSentinel);
+    EXPECT_EQ(WindowText(window_.frame), step.title ? step.title : kSentinel);
     EXPECT_EQ(window_.last_percent, step.position / 10);
   }
 }
@@ -187,7 +185,7 @@ TEST_F(StatusCallbackTest, OtherNotificationsSucceedAndTouchNothing) {
   EXPECT_EQ(bsc()->OnObjectAvailable(IID_IUnknown, nullptr), S_OK);
   EXPECT_EQ(callback_.ref_count, 1);
   EXPECT_EQ(window_.last_percent, -1);
-  EXPECT_EQ(TextOf(window_.frame), L"Installing the Harrowmere Runtime");
+  EXPECT_EQ(WindowText(window_.frame), L"Installing the Harrowmere Runtime");
 }
 
 TEST(StatusCallbackWithoutWindowTest, ProgressStillDrainsTheQueue) {

@@ -22,13 +22,13 @@ BOOL CALLBACK Collect(HWND window, LPARAM param) {
   return TRUE;
 }
 
+}  // namespace
+
 std::wstring WindowText(HWND window) {
   wchar_t text[4096] = {};
   GetWindowTextW(window, text, 4096);
   return text;
 }
-
-}  // namespace
 
 std::vector<HWND> FindWindowsOfClass(DWORD process_id, const wchar_t* class_name) {
   Search search{process_id, class_name, {}};

@@ -20,6 +20,9 @@ std::vector<FoundBox> FindMessageBoxes(DWORD process_id);
 // Presses the button with this identifier, as a click would.
 void PressButton(HWND box, int button_id);
 
+// A window's text (a top-level window's title, a control's contents).
+std::wstring WindowText(HWND window);
+
 // Top-level windows of the process with this class name.
 std::vector<HWND> FindWindowsOfClass(DWORD process_id, const wchar_t* class_name);
 
