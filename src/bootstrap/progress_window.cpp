@@ -7,7 +7,8 @@
 
 #include <initializer_list>
 
-#include "bootstrap/system_library.h"
+#include "common/runtime_family.h"
+#include "common/system_library.h"
 #include "common/text_format.h"
 
 namespace ormix {

@@ -4,11 +4,9 @@
 
 #include <windows.h>
 
-namespace ormix {
+#include "common/limits.h"
 
-inline constexpr wchar_t kProgressWindowClass[] = L"HarrowmereRuntimeBootstrap";
-// Every text the window shows is formatted into a buffer of this many wide characters.
-inline constexpr int kWindowTextCapacity = 256;
+namespace ormix {
 
 // Owned by the caller, which zero-fills it before CreateProgressWindow.
 struct ProgressWindow {

@@ -3,33 +3,27 @@
 #include "bootstrap/runtime_download.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
+#include "bootstrap/installer_run.h"
 #include "bootstrap/progress_window.h"
 #include "bootstrap/status_callback.h"
-#include "bootstrap/system_library.h"
-#include "common/handles.h"
+#include "common/message_box.h"
 #include "common/limits.h"
+#include "common/runtime_family.h"
+#include "common/system_library.h"
 #include "common/text_format.h"
 
 namespace ormix {
 namespace {
 
-// The classic path limit: GetTempPathW's buffer, and the download target and the program the
-// shell runs, which must be the same file.
-constexpr DWORD kTempPathCapacity = MAX_PATH;
-constexpr wchar_t kInstallerName[] = L"Harrowmere-Runtime-Setup.exe";
-// Room for any URL of the launcher's 1024-byte buffer, each byte at most one UTF-16 unit.
-constexpr int kWideUrlCapacity = 2048;
-
-static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the shell reads the record by its size");
+static_assert(kTempPathCapacity == MAX_PATH, "the temporary directory's classic limit");
 
 using DownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const wchar_t* url,
                                                 const wchar_t* file, DWORD reserved,
                                                 DownloadStatusCallback* callback);
 
-// urlmon is loaded from System32 here rather than imported (see system_library.h). A download
-// that cannot even start counts as a failed one.
+// urlmon is loaded from System32 here rather than imported (see common/system_library.h). A
+// download that cannot even start counts as a failed one.
 HRESULT DownloadToFile(const wchar_t* url, const wchar_t* file, DownloadStatusCallback* callback) {
   auto download = LoadSystemFunction<DownloadToFileFunction>(L"urlmon.dll", "URLDownloadToFileW");
   if (download == nullptr)
@@ -45,34 +39,11 @@ int MakeInstallerPath(wchar_t (&path)[kTempPathCapacity]) {
   DWORD length = GetTempPathW(kTempPathCapacity, temp_dir);
   if (length == 0 || length >= kTempPathCapacity)
     return -1;
-  if (length + (sizeof kInstallerName / sizeof kInstallerName[0] - 1) >= kTempPathCapacity)
+  constexpr std::size_t kNameLength = sizeof kInstallerFileName / sizeof(wchar_t) - 1;
+  if (length + kNameLength >= kTempPathCapacity)
     return -1;
-  Format(path, L"%s%s", temp_dir, kInstallerName);
+  Format(path, L"%s%s", temp_dir, kInstallerFileName);
   return 0;
-}
-
-// Runs the installer through the shell, without arguments, and waits for it. 0 only when it
-// ran to its end with exit code 0. The file is deleted once the installer has ended; when it
-// could not be started it stays, since nothing else was done with it.
-int RunInstaller(const wchar_t* installer_path) {
-  SHELLEXECUTEINFOW execute = {};
-  execute.cbSize = sizeof execute;
-  execute.fMask = SEE_MASK_NOCLOSEPROCESS;
-  execute.lpVerb = L"open";
-  execute.lpFile = installer_path;
-  execute.nShow = SW_SHOWNORMAL;
-  // A failed start has been explained already: the shell shows its own error box.
-  if (!ShellExecuteExW(&execute) || execute.hProcess == nullptr)
-    return 1;
-  KernelHandle process(execute.hProcess);
-  // No messages are pumped while the installer runs: the progress window is gone by now.
-  WaitForSingleObject(process.get(), INFINITE);
-  DWORD exit_code = 1;
-  if (!GetExitCodeProcess(process.get(), &exit_code))
-    exit_code = 1;
-  process.reset();
-  DeleteFileW(installer_path);
-  return exit_code == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -87,8 +58,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
          "Harrowmere app reuses it, so this happens only once -- after that, all of them start "
          "instantly.\n\nDownload and install it now?",
          caption);
-  if (MessageBoxA(nullptr, consent, caption, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) !=
-      IDYES) {
+  if (ShowMessageBox(consent, caption, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
     return 1;
   }
 
@@ -96,7 +66,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   if (MakeInstallerPath(installer_path) != 0)
     return 1;
   wchar_t wide_url[kWideUrlCapacity];
-  if (MultiByteToWideChar(CP_UTF8, 0, url, -1, wide_url, kWideUrlCapacity) == 0)
+  if (MultiByteToWideChar(CP_UTF8, 0, url, -1, wide_url, static_cast<int>(kWideUrlCapacity)) == 0)
     return 1;
 
   // The download runs without a window when it cannot be created.
@@ -112,11 +82,10 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   PumpPendingMessages();
 
   if (FAILED(result)) {
-    MessageBoxA(nullptr,
-                "The Harrowmere Runtime could not be downloaded. Please check your internet "
-                "connection and try again, or install the runtime manually from the Harrowmere "
-                "releases page.",
-                caption, MB_ICONERROR | MB_SETFOREGROUND);
+    ShowMessageBox(
+        "The Harrowmere Runtime could not be downloaded. Please check your internet connection "
+        "and try again, or install the runtime manually from the Harrowmere releases page.",
+        caption, MB_ICONERROR | MB_SETFOREGROUND);
     return 1;
   }
   return RunInstaller(installer_path);

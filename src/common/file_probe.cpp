@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "common/limits.h"
+#include "common/text_format.h"
+
 namespace ormix {
 
 bool PathExists(const char* path) {
@@ -16,6 +21,16 @@ bool IsExistingFile(const char* path) {
 bool IsExistingDirectory(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool HasPortableDataFolder(const char* app_root) {
+  if (app_root == nullptr || app_root[0] == '\0')
+    return false;
+  char data[kPathCapacity];
+  // A cut path would name another folder.
+  if (Format(data, "%s\\data", app_root) != std::strlen(app_root) + 5)
+    return false;
+  return IsExistingDirectory(data);
 }
 
 }  // namespace ormix

@@ -52,4 +52,19 @@ class UniqueHandle {
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// A created process's two handles, from a PROCESS_INFORMATION. The thread handle is only needed
+// to resume the process, so it can be let go of early; the process handle lives until the exit
+// code has been read.
+struct ProcessHandles {
+  KernelHandle process;
+  KernelHandle thread;
+
+  ProcessHandles() = default;
+  explicit ProcessHandles(const PROCESS_INFORMATION& info)
+      : process(info.hProcess), thread(info.hThread) {}
+};
+
+// C runtime streams have their own owner, UniqueFile in unique_file.h: the text core uses them
+// and includes no Windows header.
+
 }  // namespace ormix

@@ -1,13 +1,45 @@
-// Capacities of the fixed buffers that the launcher passes between its parts.
+// Every capacity of the launcher's fixed buffers, named once. Byte counts for narrow text, wide
+// characters for wide text; each includes the terminator.
 #pragma once
 
 #include <cstddef>
 
 namespace ormix {
 
+// Paths, and texts built around one (the log's header line).
 inline constexpr std::size_t kPathCapacity = 4096;
 inline constexpr std::size_t kSlotCapacity = 32;
+// Messages that end the launch, and the consent question.
 inline constexpr std::size_t kMessageCapacity = 1024;
 inline constexpr std::size_t kUrlCapacity = 1024;
+// Any URL of kUrlCapacity bytes fits: each byte becomes at most one UTF-16 unit.
+inline constexpr std::size_t kWideUrlCapacity = 2048;
+
+// The failure report: headline, detail paragraph, the whole text.
+inline constexpr std::size_t kHeadlineCapacity = 256;
+inline constexpr std::size_t kDetailCapacity = 1024;
+inline constexpr std::size_t kFailureTextCapacity = 4096;
+// The standard error line of a fatal message: the display name, ": ", the text and a line feed.
+inline constexpr std::size_t kFatalLineCapacity = kFailureTextCapacity + 256;
+
+// The launch log's tail: bytes read from its end, and bytes kept of one line after trimming.
+inline constexpr std::size_t kLogTailWindow = 8192;
+inline constexpr std::size_t kLogLineCap = 300;
+inline constexpr std::size_t kLogLineCapacity = kLogLineCap + 1;
+
+// The runtime manifest: bytes scanned from its start, and the longest version value kept.
+inline constexpr std::size_t kManifestReadLimit = 511;
+inline constexpr std::size_t kManifestValueCapacity = 32;
+// The app version file is read in pieces of this many bytes, terminator included.
+inline constexpr std::size_t kAppVersionPieceCapacity = 256;
+
+// Texts of the progress window, in wide characters.
+inline constexpr std::size_t kWindowTextCapacity = 256;
+// The classic path limit: the temporary directory and the installer path inside it.
+inline constexpr std::size_t kTempPathCapacity = 260;
+
+// The largest buffers (the runtime location, the log's tail window, the failure text and the
+// fatal message line) are static where they are declared: the launch runs once, on one thread,
+// so nothing needs them twice, and the stack stays small on every path.
 
 }  // namespace ormix

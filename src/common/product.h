@@ -14,13 +14,9 @@ inline constexpr const char kSupportEmail[] = ORMIX_CFG_SUPPORT_EMAIL;
 // The maker's folder under %APPDATA%, home of the per-user launch logs.
 inline constexpr const char kAppDataFolder[] = ORMIX_CFG_APPDATA_FOLDER;
 
-// The shared runtime series: default slot folder and the version its manifest must name.
-inline constexpr const char kRuntimeSeries[] = "3.13";
-
-// The release file that every channel URL ends in; the beta channel rewrites its middle segment.
-inline constexpr const char kInstallerUrlTail[] =
-    "/releases/download/runtime-latest/Harrowmere-Runtime-Setup.exe";
-inline constexpr const char kDefaultInstallerUrl[] =
-    ORMIX_CFG_DOWNLOAD_BASE "/releases/download/runtime-latest/Harrowmere-Runtime-Setup.exe";
+// The build's download base followed by the installer's release path (runtime_family.h). Defined
+// in one translation unit, default_installer_url.cpp, so that a test build can swap the base by
+// compiling that file alone again.
+extern const char kDefaultInstallerUrl[];
 
 }  // namespace ormix

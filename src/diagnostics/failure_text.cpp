@@ -83,12 +83,12 @@ void ComposeFailureText(const char* display_name, std::uint32_t exit_code, std::
   if (last_line == nullptr)
     last_line = "";
 
-  char headline[256];
+  char headline[kHeadlineCapacity];
   Format(headline,
          elapsed_ms < kStartFailureMillis ? "%s did not start." : "%s stopped unexpectedly.",
          display_name);
 
-  char detail[1024];
+  char detail[kDetailCapacity];
   if (const char* known = DetailForExitCode(exit_code)) {
     Format(detail, known, display_name);
   } else if (last_line[0] != '\0') {

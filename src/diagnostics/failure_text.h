@@ -4,10 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/limits.h"
+
 namespace ormix {
 
 inline constexpr std::uint64_t kStartFailureMillis = 60000;  // below: "did not start"
-inline constexpr std::size_t kFailureTextCapacity = 4096;
 
 // The detail paragraph for an exit code that says more than any log line, or null.
 const char* DetailForExitCode(std::uint32_t exit_code);

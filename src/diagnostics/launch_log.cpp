@@ -14,7 +14,7 @@ namespace {
 // Creates every folder on the way to the log, parents first. Failures are passed over: a folder
 // that exists already is the usual case, and a missing one makes the file's creation fail.
 void CreateLogFolders(const char* path) {
-  char folder[2048];
+  char folder[kPathCapacity];
   CopyText(folder, path);
   char* last = std::strrchr(folder, '\\');
   if (last == nullptr)
@@ -40,13 +40,9 @@ int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out
   if (out == nullptr || capacity == 0)
     return -1;
   out[0] = '\0';
-  if (app_root != nullptr && app_root[0] != '\0') {
-    char data[2048];
-    Format(data, "%s\\data", app_root);
-    if (IsExistingDirectory(data)) {
-      Format(out, capacity, "%s\\data\\logs\\launch.log", app_root);
-      return 0;
-    }
+  if (HasPortableDataFolder(app_root)) {
+    Format(out, capacity, "%s\\data\\logs\\launch.log", app_root);
+    return 0;
   }
   char value[kPathCapacity];
   if (ReadEnvironment("APPDATA", value, sizeof value) != nullptr) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/text_format.h"
+#include "common/unique_file.h"
 
 namespace ormix {
 
@@ -58,25 +59,21 @@ int ReadLastLogLine(const char* path, const char* header_line, char* out, std::s
 
   // Static, not on the stack: the report runs with the stack the launch left it.
   static char window[kLogTailWindow];
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr)
+  UniqueFile file = OpenForReading(path);
+  if (!file)
     return -1;
   long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0)
-    size = std::ftell(file);
+  if (std::fseek(file.get(), 0, SEEK_END) == 0)
+    size = std::ftell(file.get());
   // ftell's long is 32 bits on Windows; a log of 2 GiB or more is not read at all.
-  if (size < 0 || size > INT_MAX) {
-    std::fclose(file);
+  if (size < 0 || size > INT_MAX)
     return -1;
-  }
   long start =
       size > static_cast<long>(kLogTailWindow) ? size - static_cast<long>(kLogTailWindow) : 0;
-  if (std::fseek(file, start, SEEK_SET) != 0) {
-    std::fclose(file);
+  if (std::fseek(file.get(), start, SEEK_SET) != 0)
     return -1;
-  }
-  std::size_t got = std::fread(window, 1, sizeof window, file);
-  std::fclose(file);
+  std::size_t got = std::fread(window, 1, sizeof window, file.get());
+  file.reset();
   FindLastLogLine(std::string_view(window, got), header_line, out, capacity);
   return 0;
 }

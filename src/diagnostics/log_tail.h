@@ -4,11 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace ormix {
+#include "common/limits.h"
 
-inline constexpr std::size_t kLogLineCap = 300;       // bytes kept of a line, after trimming
-inline constexpr std::size_t kLogLineCapacity = 301;  // kLogLineCap and a terminator
-inline constexpr std::size_t kLogTailWindow = 8192;   // bytes read from the log's end
+namespace ormix {
 
 // White space here: space, tab, line feed, vertical tab, form feed, carriage return.
 constexpr bool IsLogSpace(unsigned char c) {

@@ -13,6 +13,7 @@
 #include "common/file_probe.h"
 #include "common/heap_vector.h"
 #include "common/limits.h"
+#include "common/path_join.h"
 #include "common/product.h"
 #include "common/text_format.h"
 #include "diagnostics/archive_check.h"
@@ -109,23 +110,18 @@ void SwitchToWindowlessInterpreter(RuntimeLocation& location) {
 }
 
 void SetApplicationEnvironment(const char* launcher_path, const RuntimeLocation& location) {
-  std::string_view path = launcher_path;
-  std::size_t cut = path.find_last_of("\\/");
-  if (cut != std::string_view::npos) {
-    char folder[kPathCapacity];
-    Format(folder, "%.*s", static_cast<int>(cut), launcher_path);
-    SetEnvironmentVariableA("ORMIX_LAUNCHER_DIR", folder);
+  std::string_view folder = FolderOf(launcher_path);
+  if (!folder.empty()) {
+    char text[kPathCapacity];
+    Format(text, "%.*s", static_cast<int>(folder.size()), folder.data());
+    SetEnvironmentVariableA("ORMIX_LAUNCHER_DIR", text);
   }
   // The application's root is the runtime's home, also for the shared runtime.
   if (location.runtime_home[0] != '\0') {
     SetEnvironmentVariableA("ORMIX_APP_ROOT", location.runtime_home);
   }
-  if (location.app_root[0] != '\0') {
-    char data[kPathCapacity];
-    Format(data, "%s\\data", location.app_root);
-    if (IsExistingDirectory(data))
-      SetEnvironmentVariableA("ORMIX_PORTABLE", "1");
-  }
+  if (HasPortableDataFolder(location.app_root))
+    SetEnvironmentVariableA("ORMIX_PORTABLE", "1");
   SetEnvironmentVariableA("ORMIX_PRODUCT_NAME", kProductKey);
   SetEnvironmentVariableA("ORMIX_PRODUCT_DISPLAY", kDisplayName);
   SetEnvironmentVariableA("ORMIX_PRODUCT_VERSION", kVersion);

@@ -1,3 +1,5 @@
+// The launch, step by step: the child's command line, its launch log, the job, the suspended
+// start, the wait and the report. RunInterpreter reads as that list.
 #include "launcher/run_interpreter.h"
 
 #include <windows.h>
@@ -9,6 +11,7 @@
 #include "common/fatal_message.h"
 #include "common/handles.h"
 #include "common/heap_vector.h"
+#include "common/limits.h"
 #include "common/product.h"
 #include "common/text_format.h"
 #include "diagnostics/failure_report.h"
@@ -61,7 +64,8 @@ bool WidenChildArgs(HeapStringVector<wchar_t>& wide, const HeapStringVector<char
     int length = MultiByteToWideChar(code_page, 0, child[i], -1, nullptr, 0);
     if (length <= 0)
       return false;
-    auto* text = static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(length) * 2));
+    auto* text =
+        static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(length) * sizeof(wchar_t)));
     if (text == nullptr)
       return false;
     wide.Set(i, text);
@@ -70,9 +74,11 @@ bool WidenChildArgs(HeapStringVector<wchar_t>& wide, const HeapStringVector<char
   return true;
 }
 
-}  // namespace
-
-int RunInterpreter(const RuntimeLocation& location, const char* const* utf8_args, int argc) {
+// The command line the child receives. 0, or the exit code to end with: 3 after the
+// could-not-start message when the child's arguments cannot be copied, 1 (nothing shown) when
+// their wide form or the line itself cannot be made.
+int MakeChildCommandLine(const RuntimeLocation& location, const char* const* utf8_args, int argc,
+                         HeapText<wchar_t>& command_line) {
   HeapStringVector<char> child;
   if (!BuildChildArgs(child, location.interpreter_path, utf8_args, argc)) {
     child.Clear();
@@ -81,73 +87,103 @@ int RunInterpreter(const RuntimeLocation& location, const char* const* utf8_args
   HeapStringVector<wchar_t> wide;
   if (!WidenChildArgs(wide, child))
     return kExitSilentFailure;
+  command_line.reset(BuildCommandLine(wide.data(), static_cast<int>(wide.size())));
+  return command_line ? 0 : kExitSilentFailure;
+}
 
-  wchar_t application[kPathCapacity];
-  MultiByteToWideChar(CP_ACP, 0, location.interpreter_path, -1, application, kPathCapacity);
+// The launch log of this run, and its path for the report; the path is empty exactly when no
+// log is open, which is how the report learns that none was written.
+struct ChildLog {
+  char path[kPathCapacity] = {};
+  FileHandle file;
+};
 
-  HeapText<wchar_t> command_line(BuildCommandLine(wide.data(), static_cast<int>(wide.size())));
-  if (!command_line)
-    return kExitSilentFailure;
+void OpenChildLog(const char* app_root, const char* header, ChildLog& log) {
+  if (ChooseLaunchLogPath(app_root, kProductKey, log.path, sizeof log.path) != 0)
+    return;
+  log.file.reset(OpenLaunchLog(log.path, header));
+  if (!log.file)
+    log.path[0] = '\0';
+}
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  char log_path[kPathCapacity] = {};
-
-  char header[kPathCapacity];
-  Format(header, "%s %s launcher: %s -m %s", kDisplayName, kVersion, location.interpreter_path,
-         kAppModule);
-
-  FileHandle log;
-  if (ChooseLaunchLogPath(location.app_root, kProductKey, log_path, sizeof log_path) == 0) {
-    log.reset(OpenLaunchLog(log_path, header));
-    // An empty path is how the report learns that no log was written.
-    if (!log)
-      log_path[0] = '\0';
-  }
-  if (log) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = log.get();
-    startup.hStdError = log.get();
-  }
-
-  std::uint64_t start_tick = GetTickCount64();
-
+// A job that ends every process still in it when its last handle closes. Without one the
+// application still runs, only unsupervised.
+KernelHandle CreateKillOnCloseJob() {
   KernelHandle job(CreateJobObjectW(nullptr, nullptr));
   if (job) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = kJobLimits;
     SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
   }
+  return job;
+}
 
-  BOOL created = CreateProcessW(application, command_line.get(), nullptr, nullptr, TRUE,
-                                kCreationFlags, nullptr, nullptr, &startup, &process);
-  // From here on only the application holds the log.
-  log.reset();
-  if (!created) {
-    ShowCouldNotStart(location.interpreter_path);
-    job.reset();
-    return kExitCouldNotStart;
+// Creates the child suspended, with the log (when there is one) as its standard output and
+// error, and closes the launcher's copy of the log right after: from then on only the
+// application holds it. Then places the child in the job and lets it run.
+bool StartInJob(const wchar_t* application, wchar_t* command_line, FileHandle& log,
+                const KernelHandle& job, ProcessHandles& child) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (log) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = log.get();
+    startup.hStdError = log.get();
   }
-
-  KernelHandle process_handle(process.hProcess);
-  KernelHandle thread(process.hThread);
+  PROCESS_INFORMATION process = {};
+  BOOL created = CreateProcessW(application, command_line, nullptr, nullptr, TRUE, kCreationFlags,
+                                nullptr, nullptr, &startup, &process);
+  log.reset();
+  if (!created)
+    return false;
+  child = ProcessHandles(process);
   // Assigned while the primary thread is still suspended, so nothing it starts escapes the job.
   if (job)
-    AssignProcessToJobObject(job.get(), process_handle.get());
-  ResumeThread(thread.get());
-  thread.reset();
-  WaitForSingleObject(process_handle.get(), INFINITE);
+    AssignProcessToJobObject(job.get(), child.process.get());
+  ResumeThread(child.thread.get());
+  child.thread.reset();
+  return true;
+}
+
+// Waits without a time limit and returns the exit code; 0 when it cannot be read.
+DWORD WaitForExitCode(ProcessHandles& child) {
+  WaitForSingleObject(child.process.get(), INFINITE);
   DWORD exit_code = 0;
-  GetExitCodeProcess(process_handle.get(), &exit_code);
-  process_handle.reset();
+  GetExitCodeProcess(child.process.get(), &exit_code);
+  child.process.reset();
+  return exit_code;
+}
+
+}  // namespace
+
+int RunInterpreter(const RuntimeLocation& location, const char* const* utf8_args, int argc) {
+  HeapText<wchar_t> command_line;
+  if (int code = MakeChildCommandLine(location, utf8_args, argc, command_line); code != 0)
+    return code;
+  wchar_t application[kPathCapacity];
+  MultiByteToWideChar(CP_ACP, 0, location.interpreter_path, -1, application, kPathCapacity);
+
+  char header[kPathCapacity];
+  Format(header, "%s %s launcher: %s -m %s", kDisplayName, kVersion, location.interpreter_path,
+         kAppModule);
+  ChildLog log;
+  OpenChildLog(location.app_root, header, log);
+
+  std::uint64_t start_tick = GetTickCount64();
+  KernelHandle job = CreateKillOnCloseJob();
+  ProcessHandles child;
+  if (!StartInJob(application, command_line.get(), log.file, job, child)) {
+    ShowCouldNotStart(location.interpreter_path);
+    return kExitCouldNotStart;
+  }
+  DWORD exit_code = WaitForExitCode(child);
   // The job's last handle: whatever the application left running in it ends now.
   job.reset();
 
   if (exit_code != 0) {
     std::uint64_t elapsed = GetTickCount64() - start_tick;
-    ReportChildFailure(kDisplayName, exit_code, elapsed, log_path, header);
+    ReportChildFailure(kDisplayName, exit_code, elapsed, log.path, header);
   }
   return static_cast<int>(exit_code);
 }

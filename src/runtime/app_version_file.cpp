@@ -9,6 +9,7 @@
 #include "common/limits.h"
 #include "common/path_join.h"
 #include "common/text_format.h"
+#include "common/unique_file.h"
 
 namespace ormix {
 namespace {
@@ -35,11 +36,6 @@ std::size_t CountDigits(std::string_view text) {
   return n;
 }
 
-struct FileCloser {
-  std::FILE* file;
-  ~FileCloser() { std::fclose(file); }
-};
-
 }  // namespace
 
 bool IsValidSlot(std::string_view value) {
@@ -63,14 +59,13 @@ int ReadRuntimeSlot(const char* folder, char* out, std::size_t capacity) {
 
   char path[kPathCapacity];
   JoinPath(path, sizeof path, folder, kAppVersionFileName);
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr)
+  UniqueFile file = OpenForReading(path);
+  if (!file)
     return -1;
-  FileCloser closer{file};
 
   bool in_section = false;
-  char piece[256];
-  while (std::fgets(piece, sizeof piece, file) != nullptr) {
+  char piece[kAppVersionPieceCapacity];
+  while (std::fgets(piece, sizeof piece, file.get()) != nullptr) {
     std::string_view line = TrimPiece(std::string_view(piece, std::strlen(piece)));
     if (!line.empty() && line.front() == '[') {
       in_section = StartsWithFolded(line, "[runtime]");

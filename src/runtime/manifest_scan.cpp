@@ -3,7 +3,8 @@
 #include <cstdio>
 
 #include "common/ascii.h"
-#include "common/product.h"
+#include "common/runtime_family.h"
+#include "common/unique_file.h"
 
 namespace ormix {
 namespace {
@@ -64,11 +65,10 @@ int CheckRuntimeManifest(std::string_view text) {
 // Only the first bytes are ever scanned, so only they are read, whatever the file's size.
 int ReadManifestHead(const char* path, char (&head)[kManifestReadLimit + 1]) {
   head[0] = '\0';
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr)
+  UniqueFile file = OpenForReading(path);
+  if (!file)
     return -1;
-  std::size_t n = std::fread(head, 1, kManifestReadLimit, file);
-  std::fclose(file);
+  std::size_t n = std::fread(head, 1, kManifestReadLimit, file.get());
   head[n] = '\0';
   return n == 0 ? -1 : 0;
 }

@@ -5,10 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace ormix {
+#include "common/limits.h"
 
-inline constexpr std::size_t kManifestReadLimit = 511;
-inline constexpr std::size_t kManifestValueCapacity = 32;
+namespace ormix {
 
 // Finds the first "python" key in text (which ends at its first zero byte), expects a colon and a
 // double-quoted value, and copies up to 31 bytes of the value (to its closing quote or the text's

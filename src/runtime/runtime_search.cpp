@@ -1,14 +1,12 @@
 #include "runtime/runtime_search.h"
 
-#include <windows.h>
-#include <shlwapi.h>
-
 #include <cstring>
+#include <string_view>
 
 #include "common/environment.h"
 #include "common/file_probe.h"
 #include "common/path_join.h"
-#include "common/product.h"
+#include "common/runtime_family.h"
 #include "common/text_format.h"
 #include "runtime/app_version_file.h"
 #include "runtime/manifest_scan.h"
@@ -46,7 +44,7 @@ int FindSharedRuntime(const char* slot, char* interpreter, std::size_t interpret
     return -1;
 
   char root[kPathCapacity];
-  Format(root, "%s\\Harrowmere\\Runtime", local_app_data);
+  Format(root, "%s\\%s", local_app_data, kSharedRuntimeFolder);
   if (!PathExists(root))
     return -1;
 
@@ -82,12 +80,14 @@ int ResolveRuntime(const char* launcher_path, RuntimeLocation* location) {
     return -1;
   std::memset(location, 0, sizeof *location);
 
-  char folder[kPathCapacity];
+  // Without a folder (a bare file name, or a path too long to hold) the embedded runtime and the
+  // app version file would be looked for in the current directory, so neither is.
+  char folder[kPathCapacity] = {};
   bool has_folder = false;
   if (launcher_path != nullptr && std::strlen(launcher_path) < sizeof folder) {
-    CopyText(folder, launcher_path);
-    // A bare file name loses its only component and leaves no folder either.
-    has_folder = PathRemoveFileSpecA(folder) != FALSE && folder[0] != '\0';
+    std::string_view found = FolderOf(launcher_path);
+    Format(folder, "%.*s", static_cast<int>(found.size()), found.data());
+    has_folder = !found.empty();
   }
 
   if (has_folder) {

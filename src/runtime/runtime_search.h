@@ -8,9 +8,6 @@
 
 namespace ormix {
 
-inline constexpr const char kRuntimeHostName[] = "HarrowmereRuntime.exe";
-inline constexpr const char kRuntimeManifestName[] = "harrowmere-runtime.json";
-
 // 0 when a runtime was found, with the record filled; -1 when none was, with only slot possibly
 // set (the installer URL is derived from it). The record is zero-filled first.
 int ResolveRuntime(const char* launcher_path, RuntimeLocation* location);

@@ -32,5 +32,27 @@ TEST(JoinPathTest, CutsToCapacity) {
   EXPECT_STREQ(out, "abcd\\ef");
 }
 
+// The folder of a full path; a root keeps its separator.
+constexpr struct FolderCase {
+  const char* path;
+  const char* folder;
+} kFolderCases[] = {
+    {"C:\\Ormix\\OrmixConverter.exe", "C:\\Ormix"},
+    {"C:\\OrmixConverter.exe", "C:\\"},
+    {"\\OrmixConverter.exe", "\\"},
+    {"\\\\server\\share\\OrmixConverter.exe", "\\\\server\\share"},
+    {"\\\\?\\C:\\a\\OrmixConverter.exe", "\\\\?\\C:\\a"},
+    {"C:\\a b\\\xCE\xA9\\OrmixConverter.exe", "C:\\a b\\\xCE\xA9"},
+    {"C:/Ormix/OrmixConverter.exe", "C:/Ormix"},
+    {"C:/OrmixConverter.exe", "C:/"},
+    {"C:\\a/b\\OrmixConverter.exe", "C:\\a/b"},
+    {"OrmixConverter.exe", ""},
+    {"", ""},
+};
+
+TEST(FolderOfTest, Table) {
+  for (const FolderCase& c : kFolderCases) EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
+}
+
 }  // namespace
 }  // namespace ormix

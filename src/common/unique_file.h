@@ -1,0 +1,19 @@
+// An owner for C runtime streams, so that every return path closes the file.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+namespace ormix {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading as bytes ("rb"). The path is the launcher's own text; where the
+// platform needs another form, this is the one place that converts it. Empty on failure.
+UniqueFile OpenForReading(const char* path);
+
+}  // namespace ormix
