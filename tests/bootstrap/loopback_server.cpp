@@ -1,4 +1,4 @@
-#include "bootstrap/loopback_server.h"
+#include "loopback_server.h"
 
 #include <sstream>
 

@@ -1,8 +1,9 @@
-#include "bootstrap/progress_watcher.h"
+#include "progress_watcher.h"
 
 #include <cstdio>
 
 #include "bootstrap/progress_window.h"
+#include "common/runtime_family.h"
 #include "support/process_run.h"
 
 namespace ormix::test {

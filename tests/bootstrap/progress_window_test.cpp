@@ -1,6 +1,7 @@
 // The progress window as the user meets it: its class, frame, controls and the close box that
 // does nothing; and the queue drain that keeps it painted.
 #include "bootstrap/progress_window.h"
+#include "common/runtime_family.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -9,7 +10,7 @@
 
 #include <string>
 
-#include "bootstrap/refusing_window_class.h"
+#include "refusing_window_class.h"
 #include "support/message_boxes.h"
 
 namespace ormix {

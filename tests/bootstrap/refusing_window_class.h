@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "bootstrap/progress_window.h"
+#include "common/runtime_family.h"
 
 namespace ormix::test {
 

@@ -8,9 +8,9 @@
 #include <regex>
 #include <string>
 
-#include "bootstrap/loopback_server.h"
-#include "bootstrap/progress_watcher.h"
-#include "e2e/scenario.h"
+#include "loopback_server.h"
+#include "progress_watcher.h"
+#include "support/scenario.h"
 
 namespace ormix::test {
 namespace {

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "bootstrap/loopback_server.h"
+#include "loopback_server.h"
 #include "bootstrap/progress_window.h"
-#include "bootstrap/refusing_window_class.h"
+#include "refusing_window_class.h"
 #include "support/message_boxes.h"
 #include "support/process_run.h"
 #include "support/scoped_env.h"

@@ -1,5 +1,5 @@
 // Loading system DLLs from System32 only, and the shipped launcher's import table.
-#include "bootstrap/system_library.h"
+#include "common/system_library.h"
 
 #include <windows.h>
 

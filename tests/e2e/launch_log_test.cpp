@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "e2e/scenario.h"
+#include "support/scenario.h"
 
 namespace ormix::test {
 namespace {

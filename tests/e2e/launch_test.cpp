@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/scenario.h"
+#include "support/scenario.h"
 
 namespace ormix::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "e2e/scenario.h"
+#include "support/scenario.h"
 
 namespace ormix::test {
 namespace {

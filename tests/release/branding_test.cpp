@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "e2e/scenario.h"
+#include "support/scenario.h"
 #include "release/identity.h"
 
 namespace ormix::test {

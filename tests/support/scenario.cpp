@@ -1,4 +1,4 @@
-#include "e2e/scenario.h"
+#include "support/scenario.h"
 
 #include <windows.h>
 
