@@ -1,7 +1,9 @@
 // Measures the launcher against its floor, from a Windows-side parent, and prints a table.
-//   bench_runner <folder with OrmixConverter.exe, ormix_bench_hop.exe, ormix_bench_app.exe>
-//   [rounds]
-// Every time is measured in this run next to its baseline; ratios compare like with like.
+//   bench_runner <folder with OrmixConverter.exe, hop.exe, _internal\python.exe> [rounds]
+//   [name...]
+// Every time is measured in this run next to its baseline; ratios compare like with like. Each
+// name is one more program in the folder (<name>.exe: a hop with one thing added, another build
+// of the launcher) timed in the same interleaved rounds and set against the bare hop.
 #include <windows.h>
 
 #include <algorithm>
@@ -105,60 +107,65 @@ Stats TimeLogTail(const std::string& path, int calls) {
   return Summarise(times);
 }
 
+// A program timed in the interleaved rounds, and what its probe runs found.
+struct Way {
+  std::string name;
+  std::wstring program;
+  std::wstring arguments;
+  std::vector<double> times = {};
+  std::vector<double> start_to_child = {}, peak = {}, private_kb = {};
+};
+
+void ProbeWay(Way& way, const std::wstring& probe_file) {
+  Probe p;
+  if (!RunProbe(way.program, probe_file, &p))
+    return;
+  way.start_to_child.push_back(StartToChild(p));
+  way.peak.push_back(static_cast<double>(p.peak_working_set) / 1024.0);
+  way.private_kb.push_back(static_cast<double>(p.private_bytes) / 1024.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    fprintf(stderr, "usage: bench_runner FOLDER [ROUNDS]\n");
+    fprintf(stderr, "usage: bench_runner FOLDER [ROUNDS] [NAME...]\n");
     return 2;
   }
   std::string folder = argv[1];
   int rounds = argc > 2 ? atoi(argv[2]) : 41;
-  std::wstring direct = Widen(folder + "\\_internal\\python.exe");
-  std::wstring hop = Widen(folder + "\\hop.exe");
-  std::wstring launcher = Widen(folder + "\\OrmixConverter.exe");
   SetEnvironmentVariableA("APPDATA", (folder + "\\appdata").c_str());
+
+  // (a), (b), (c), then the extra programs.
+  std::vector<Way> ways = {
+      {"direct", Widen(folder + "\\_internal\\python.exe"), L"-m ormix.apps.converter"},
+      {"hop", Widen(folder + "\\hop.exe"), L""},
+      {"launcher", Widen(folder + "\\OrmixConverter.exe"), L""},
+  };
+  for (int i = 3; i < argc; ++i) {
+    ways.push_back({argv[i], Widen(folder + "\\" + argv[i] + ".exe"), L""});
+  }
+  const std::size_t n = ways.size();
 
   // Warm the file cache and Wine's own start-up paths before anything is counted.
   for (int i = 0; i < 3; ++i) {
-    TimeRun(direct, L"-m ormix.apps.converter");
-    TimeRun(hop, L"");
-    TimeRun(launcher, L"");
+    for (Way& way : ways) TimeRun(way.program, way.arguments);
   }
-  std::vector<double> a, b, c;
   for (int i = 0; i < rounds; ++i) {
-    // Interleaved, in a rotating order, so drift hits all three alike.
-    for (int k = 0; k < 3; ++k) {
-      switch ((i + k) % 3) {
-        case 0:
-          a.push_back(TimeRun(direct, L"-m ormix.apps.converter"));
-          break;
-        case 1:
-          b.push_back(TimeRun(hop, L""));
-          break;
-        default:
-          c.push_back(TimeRun(launcher, L""));
-          break;
-      }
+    // Interleaved, in a rotating order, so drift hits every way alike.
+    for (std::size_t k = 0; k < n; ++k) {
+      Way& way = ways[(static_cast<std::size_t>(i) + k) % n];
+      way.times.push_back(TimeRun(way.program, way.arguments));
     }
   }
-  Stats sa = Summarise(a), sb = Summarise(b), sc = Summarise(c);
+  Stats sa = Summarise(ways[0].times), sb = Summarise(ways[1].times), sc = Summarise(ways[2].times);
 
   std::wstring probe_file = Widen(folder + "\\probe.txt");
-  std::vector<double> hop_start, launcher_start, peak, priv, hop_peak, hop_priv;
   for (int i = 0; i < 15; ++i) {
-    Probe p;
-    if (RunProbe(hop, probe_file, &p)) {
-      hop_start.push_back(StartToChild(p));
-      hop_peak.push_back(static_cast<double>(p.peak_working_set) / 1024.0);
-      hop_priv.push_back(static_cast<double>(p.private_bytes) / 1024.0);
-    }
-    if (RunProbe(launcher, probe_file, &p)) {
-      launcher_start.push_back(StartToChild(p));
-      peak.push_back(static_cast<double>(p.peak_working_set) / 1024.0);
-      priv.push_back(static_cast<double>(p.private_bytes) / 1024.0);
-    }
+    for (std::size_t k = 1; k < n; ++k) ProbeWay(ways[k], probe_file);
   }
+  const Way& hop = ways[1];
+  const Way& launcher = ways[2];
 
   std::string small_log = MakeLog(folder + "\\small.log", 1024);
   std::string big_log = MakeLog(folder + "\\big.log", 1024ll * 1024 * 1024);
@@ -176,20 +183,34 @@ int main(int argc, char** argv) {
       sb.median, sb.low, sb.high, sb.median - sa.median);
   printf(
       "| (c) through OrmixConverter.exe | %.2f ms (p10 %.2f, p90 %.2f) | (c) / (b) = %.3f (target "
-      "at most 1.15) |\n",
+      "at most 1.10) |\n",
       sc.median, sc.low, sc.high, sc.median / sb.median);
-  if (!launcher_start.empty() && !hop_start.empty()) {
-    Stats ls = Summarise(launcher_start), hs = Summarise(hop_start);
+  if (!launcher.start_to_child.empty() && !hop.start_to_child.empty()) {
+    Stats ls = Summarise(launcher.start_to_child), hs = Summarise(hop.start_to_child);
+    double hop_private = Summarise(hop.private_kb).median;
+    double launcher_private = Summarise(launcher.private_kb).median;
     printf(
         "| process start to the child's creation, launcher | %.2f ms (p10 %.2f, p90 %.2f) | hop: "
-        "%.2f ms; launcher's own work before CreateProcessW: %.2f ms (target under 2) |\n",
+        "%.2f ms; launcher's own work before CreateProcessW: %.2f ms (target at most 2) |\n",
         ls.median, ls.low, ls.high, hs.median, ls.median - hs.median);
     printf("| launcher's peak working set while the application runs | %.0f KB | hop: %.0f KB |\n",
-           Summarise(peak).median, Summarise(hop_peak).median);
+           Summarise(launcher.peak).median, Summarise(hop.peak).median);
     printf(
-        "| launcher's private bytes while the application runs | %.0f KB | hop: %.0f KB; target "
-        "under 1024 KB |\n",
-        Summarise(priv).median, Summarise(hop_priv).median);
+        "| launcher's private bytes while the application runs | %.0f KB | hop: %.0f KB; ratio "
+        "%.3f (target at most 1.10) |\n",
+        launcher_private, hop_private, launcher_private / hop_private);
+  }
+  for (std::size_t k = 3; k < n; ++k) {
+    const Way& way = ways[k];
+    Stats s = Summarise(way.times);
+    printf("| %s | %.2f ms (p10 %.2f, p90 %.2f) | / (b) = %.3f", way.name.c_str(), s.median, s.low,
+           s.high, s.median / sb.median);
+    if (!way.start_to_child.empty() && !hop.start_to_child.empty()) {
+      printf("; before CreateProcessW %+.2f ms, private bytes %.0f KB",
+             Summarise(way.start_to_child).median - Summarise(hop.start_to_child).median,
+             Summarise(way.private_kb).median);
+    }
+    printf(" |\n");
   }
   printf("| ReadLastLogLine, 1 KB log | %.1f us (p10 %.1f, p90 %.1f) | 300 calls |\n", small.median,
          small.low, small.high);
