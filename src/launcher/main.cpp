@@ -17,3 +17,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LocalFree(argv);
   return result;
 }
+
+#if defined(__GNUC__)
+// Where GNU builds start (see ormix_launcher_options): the C runtime's own start-up is left out,
+// and its exit too, since the launcher has nothing for it to run or flush. All 32 bits of the
+// result are the exit code. MSVC builds start in their runtime, which calls wWinMain.
+extern "C" void WINAPI LauncherEntry() {
+  ExitProcess(static_cast<UINT>(wWinMain(nullptr, nullptr, nullptr, 0)));
+}
+#endif
