@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/handles.h"
+#include "common/system_library.h"
 
 namespace ormix {
 
@@ -16,8 +17,10 @@ int RunInstaller(const wchar_t* installer_path) {
   execute.lpVerb = L"open";
   execute.lpFile = installer_path;
   execute.nShow = SW_SHOWNORMAL;
+  auto shell_execute =
+      LoadSystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
   // A failed start has been explained already: the shell shows its own error box.
-  if (!ShellExecuteExW(&execute) || execute.hProcess == nullptr)
+  if (shell_execute == nullptr || !shell_execute(&execute) || execute.hProcess == nullptr)
     return 1;
   KernelHandle process(execute.hProcess);
   // No messages are pumped while the installer runs: the progress window is gone by now.

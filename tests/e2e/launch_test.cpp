@@ -1,5 +1,6 @@
 // The real launcher run from scenario folders: what reaches the application, and what comes back.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,37 @@ TEST(LaunchTest, ArgumentsReachTheApplicationUnchanged) {
     FixtureRecord record = s.Record();
     ASSERT_TRUE(record.present) << "the application did not run";
     EXPECT_EQ(record.args, Expected(python, user)) << "command line: " << record.command_line;
+  }
+}
+
+// Whatever a shell or another program wrote on the launcher's command line, the application
+// receives what CommandLineToArgvW finds after the program name: the launcher reads its own line
+// by the same rules, those of entry 0 and of an empty line included.
+TEST(LaunchTest, RawCommandLinesReachTheApplicationAsWindowsSplitsThem) {
+  Scenario s;
+  std::wstring launcher = WidenAnsi(s.PlaceLauncher());
+  std::string python = s.PlaceFixture("app\\_internal\\python.exe");
+  const std::wstring lines[] = {
+      L"",
+      L"OrmixConverter",
+      L" \tleading blanks",
+      L"\"" + launcher + L"\"glued \"quoted arg\"",
+      L"\"" + launcher + L" unterminated",
+      L"C:\\\"odd program\" a\\\\\\\"b \"c\"\"d\" \\\\\"e f\"",
+      L"x\ty\n \"\" \"\"\"\" z\\",
+  };
+  for (const std::wstring& line : lines) {
+    SCOPED_TRACE(testing::PrintToString(line));
+    RunResult run = s.RunCommandLine(line);
+    EXPECT_EQ(run.exit_code, 0u);
+    FixtureRecord record = s.Record();
+    ASSERT_TRUE(record.present) << "the application did not run";
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
+    ASSERT_NE(argv, nullptr);
+    std::vector<std::wstring> user(argv + 1, argv + argc);
+    LocalFree(argv);
+    EXPECT_EQ(record.args, Expected(python, user));
   }
 }
 
