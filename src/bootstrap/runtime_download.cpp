@@ -75,11 +75,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   DownloadStatusCallback callback = MakeDownloadStatusCallback(&window);
   // The thread initialises no COM apartment: the download does not need one.
   HRESULT result = DownloadToFile(wide_url, installer_path, &callback);
-  if (window.frame != nullptr) {
-    DestroyWindow(window.frame);
-    window.frame = nullptr;
-  }
-  PumpPendingMessages();
+  CloseProgressWindow(window);
 
   if (FAILED(result)) {
     ShowMessageBox(

@@ -23,6 +23,7 @@ TEST(SystemLibraryTest, FunctionIsNullWhenItsDllOrItselfIsMissing) {
   } cases[] = {
       {L"urlmon.dll", "URLDownloadToFileW", true},
       {L"comctl32.dll", "InitCommonControlsEx", true},
+      {L"user32.dll", "MessageBoxA", true},
       {L"shell32.dll", "ShellExecuteExW", true},
       {L"urlmon.dll", "NoSuchFunction", false},
       {L"ormix-no-such.dll", "URLDownloadToFileW", false},
@@ -73,7 +74,7 @@ TEST(SystemLibraryTest, ShippedLauncherImportsNoneOfTheDllsItBindsLate) {
   ASSERT_GT(image.size(), 4096u);
   std::vector<std::string> dlls = ImportedDlls(image);
   ASSERT_NE(std::find(dlls.begin(), dlls.end(), "KERNEL32.DLL"), dlls.end());
-  for (const char* name : {"URLMON.DLL", "COMCTL32.DLL", "SHELL32.DLL"}) {
+  for (const char* name : {"URLMON.DLL", "COMCTL32.DLL", "USER32.DLL", "SHELL32.DLL"}) {
     EXPECT_EQ(std::find(dlls.begin(), dlls.end(), name), dlls.end()) << name;
   }
 }

@@ -79,6 +79,25 @@ TEST(LaunchTest, RawCommandLinesReachTheApplicationAsWindowsSplitsThem) {
   }
 }
 
+// Most launches show no window and start no installer, so the libraries for those are not loaded:
+// loading them at every start was most of what a launch cost.
+TEST(LaunchTest, PlainLaunchLoadsNoWindowOrShellLibrary) {
+  Scenario s;
+  s.PlaceLauncher();
+  s.PlaceFixture("app\\_internal\\python.exe");
+  std::string modules = s.dir().Path("modules.txt");
+  s.SetScript("parent-modules:" + modules);
+  RunResult run = s.Run({L"x"});
+  EXPECT_EQ(run.exit_code, 0u);
+  std::string list = ReadWholeFile(modules);
+  // Read at all: the launcher's own imports are there.
+  ASSERT_NE(list.find("kernel32.dll\n"), std::string::npos) << list;
+  for (const char* name :
+       {"user32.dll", "shell32.dll", "shlwapi.dll", "comctl32.dll", "urlmon.dll"}) {
+    EXPECT_EQ(list.find(std::string(name) + "\n"), std::string::npos) << name << " in\n" << list;
+  }
+}
+
 TEST(LaunchTest, InterpreterPathWithSpaceIsQuotedOnTheCommandLine) {
   Scenario s;
   s.PlaceLauncher("My Apps\\Ormix\\OrmixConverter.exe");

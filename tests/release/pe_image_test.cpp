@@ -211,13 +211,13 @@ TEST_F(PeImageTest, ChecksumMatchesTheImage) {
 }
 
 TEST_F(PeImageTest, ImportsOnlyFromWindowsItself) {
-  // KERNEL32, USER32 and the C runtime; a compiler runtime DLL (libstdc++, libgcc,
-  // libwinpthread) or any other library would be missing on a user's machine or widen what the
-  // launcher can be blamed for. Every other system library is loaded from System32 where it is
-  // first needed: SHELL32 because loading it at every start cost more than the rest of a launch,
+  // KERNEL32 and the C runtime alone; a compiler runtime DLL (libstdc++, libgcc, libwinpthread)
+  // or any other library would be missing on a user's machine or widen what the launcher can be
+  // blamed for. Every other system library is loaded from System32 where it is first needed:
+  // USER32 and SHELL32 because loading them at every start cost more than the rest of a launch,
   // urlmon and comctl32 also because, not being KnownDLLs, they would be looked for in the
   // launcher's own folder first.
-  const std::set<std::string> kAllowed = {"kernel32.dll", "user32.dll", "msvcrt.dll"};
+  const std::set<std::string> kAllowed = {"kernel32.dll", "msvcrt.dll"};
   // Calls that scanners hold against a program and that a launcher has no use for: writing into
   // or starting threads in other processes, hooking input. Plain LoadLibrary searches the
   // launcher's folder; only LoadLibraryExW with an explicit System32 search is meant to be used.
