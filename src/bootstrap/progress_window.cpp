@@ -45,6 +45,14 @@ constexpr char kWindowFunctionNames[] =
     "DefWindowProcW\0DestroyWindow";
 constexpr std::size_t kWindowFunctionCount = sizeof(WindowFunctions) / sizeof(FARPROC);
 
+constexpr std::size_t CountNames(const char* names, std::size_t size) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < size; ++i) count += names[i] == '\0' ? 1 : 0;
+  return count;
+}
+static_assert(CountNames(kWindowFunctionNames, sizeof kWindowFunctionNames) == kWindowFunctionCount,
+              "one name for each member");
+
 // The table, or null when USER32 or one of its functions cannot be had; tried once.
 const WindowFunctions* User32() {
   static WindowFunctions functions;

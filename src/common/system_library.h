@@ -9,7 +9,8 @@
 //
 // Rare paths are also why the import table names only KERNEL32 and the C runtime: USER32 (the
 // message boxes and the progress window) and SHELL32 (the installer's start) are bound here when
-// first needed. Loading them at every start would be most of what a launch costs.
+// first needed. Loading them at every start was most of what the launcher cost beyond starting
+// the application.
 #pragma once
 
 #include <windows.h>
