@@ -12,6 +12,7 @@
 #include "common/runtime_family.h"
 #include "common/system_library.h"
 #include "common/text_format.h"
+#include "common/wide_text.h"
 
 namespace ormix {
 namespace {
@@ -66,7 +67,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   if (MakeInstallerPath(installer_path) != 0)
     return 1;
   wchar_t wide_url[kWideUrlCapacity];
-  if (MultiByteToWideChar(CP_UTF8, 0, url, -1, wide_url, static_cast<int>(kWideUrlCapacity)) == 0)
+  if (WidenUtf8(url, wide_url) != 0)
     return 1;
 
   // The download runs without a window when it cannot be created.

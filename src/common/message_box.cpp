@@ -2,10 +2,19 @@
 
 #include <windows.h>
 
+#include "common/limits.h"
+#include "common/wide_text.h"
+
 namespace ormix {
 
 int ShowMessageBox(const char* text, const char* caption, unsigned int flags) {
-  return MessageBoxA(nullptr, text, caption, flags);
+  // The box shows the very characters that standard error got. A box is shown whatever the text
+  // holds, so anything without a wide form becomes U+FFFD rather than no message.
+  static wchar_t wide_text[kWideMessageCapacity];
+  wchar_t wide_caption[kMessageCapacity];
+  WidenUtf8(text, wide_text, Malformed::kReplace);
+  WidenUtf8(caption, wide_caption, Malformed::kReplace);
+  return MessageBoxW(nullptr, wide_text, wide_caption, flags);
 }
 
 }  // namespace ormix

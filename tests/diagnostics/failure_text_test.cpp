@@ -233,10 +233,20 @@ TEST(FailureTextTest, HeadlineTurnsAtOneMinute) {
 
 // ---- texts longer than their buffers ----
 
-TEST(FailureTextTest, DetailIsCutAt1023Bytes) {
-  const std::string line(2000, 'x');
+// 300 bytes of a log in the ANSI code page can decode to 900 bytes of UTF-8; the hint still fits.
+TEST(FailureTextTest, LongestDecodedLineKeepsItsHint) {
+  std::string line = "ModuleNotFoundError: No module named '";
+  while (line.size() + 3 + 1 < kDecodedLogLineCapacity) line += "€";
+  line += "'";
+  ASSERT_LT(line.size(), kDecodedLogLineCapacity);
+  EXPECT_EQ(Detail(Compose(1, 1000, kLogPath, line.c_str())),
+            "Python reported: " + line + kMissingPartHint);
+}
+
+TEST(FailureTextTest, DetailIsCutAtItsCapacity) {
+  const std::string line(3000, 'x');
   const std::string text = Compose(1, 1000, kLogPath, line.c_str());
-  EXPECT_EQ(Detail(text), "Python reported: " + std::string(1023 - 17, 'x'));
+  EXPECT_EQ(Detail(text), "Python reported: " + std::string(kDetailCapacity - 1 - 17, 'x'));
   EXPECT_TRUE(EndsWith(text, "\n\n" + WithLogEnding(kLogPath)));
 }
 
