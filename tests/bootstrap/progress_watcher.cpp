@@ -47,7 +47,7 @@ int TitlePercent(const std::wstring& title) {
 }
 
 ProgressWatcher::ProgressWatcher(const std::string& launcher_path, std::string screenshot_path)
-    : launcher_(WidenAnsi(launcher_path)),
+    : launcher_(Widen(launcher_path)),
       screenshot_(std::move(screenshot_path)),
       thread_([this] { Watch(); }) {}
 

@@ -10,6 +10,7 @@
 
 #include "loopback_server.h"
 #include "progress_watcher.h"
+#include "support/folder_names.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
@@ -279,6 +280,38 @@ TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   ASSERT_FALSE(facts.states.empty());
   EXPECT_EQ(facts.states.back().title, L"Installing the Harrowmere Runtime - 100%");
 }
+
+// The user's profile, TEMP with it, in a folder outside the ANSI code page: the installer is
+// downloaded into TEMP, run from there and deleted, and the runtime it lays out under
+// LOCALAPPDATA is found.
+class DownloadFolderNameTest : public testing::TestWithParam<FolderName> {};
+
+TEST_P(DownloadFolderNameTest, InstallerRunsFromTempAndItsRuntimeIsFound) {
+  LoopbackServer server({SetupServed()});
+  ASSERT_TRUE(server.listening()) << server.error();
+  DownloadScenario s;
+  const std::string local =
+      s.dir().MakeDir("Users\\" + std::string(GetParam().text) + "\\AppData\\Local");
+  const std::string temp = s.dir().MakeDir(local.substr(s.dir().path().size() + 1) + "\\Temp");
+  s.SetEnv("LOCALAPPDATA", local);
+  s.SetEnv("TEMP", temp);
+  s.SetEnv("TMP", temp);
+  const std::string installer = temp + "\\Harrowmere-Runtime-Setup.exe";
+  RunResult run = s.Run({L"file.orx"}, AcceptDownload);
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_code, 0u);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + installer + "\nargc 1\n");
+  EXPECT_FALSE(FileExists(installer));
+  FixtureRecord app = s.Record();
+  ASSERT_TRUE(app.present);
+  EXPECT_EQ(app.image, local + "\\Harrowmere\\Runtime\\3.13\\HarrowmereRuntime.exe");
+  EXPECT_EQ(app.args.back(), "file.orx");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DownloadFolderNameTest, testing::ValuesIn(kFolderNames),
+                         FolderNameRow);
 
 }  // namespace
 }  // namespace ormix::test

@@ -237,12 +237,13 @@ TEST(FloodedLogTest, BinaryOutputIsReportedAsItsLastLine) {
   s.PlaceLauncher();
   s.PlaceFixture("app\\python.exe");
   // Every byte value, 256 times over: the last line runs from the last line feed (0x0A) to the
-  // end, and loses its leading vertical tab, form feed and carriage return to the trimming.
+  // end, and loses its leading vertical tab, form feed and carriage return to the trimming. It is
+  // not UTF-8, so it is reported as the ANSI code page reads it.
   Report report = RunFailingApplication(s, "fill:65536:" + Escaped(Bytes(0, 255)));
   ASSERT_FALSE(report.run.timed_out);
   EXPECT_EQ(report.run.exit_code, 1u);
   ASSERT_EQ(report.run.boxes.size(), 1u);
-  EXPECT_NE(report.run.err.find("\n\nPython reported: " + Bytes(0x0E, 0xFF) +
+  EXPECT_NE(report.run.err.find("\n\nPython reported: " + Narrow(WidenAnsi(Bytes(0x0E, 0xFF))) +
                                 "\n\nWhat happened was written to:\n" + UserLog(s)),
             std::string::npos);
   EXPECT_LT(report.delay_ms, kPromptMs);
@@ -318,13 +319,13 @@ TEST_P(LongLauncherPathTest, AcceptedUpTo4095Bytes) {
   const PathCase& c = GetParam();
   Scenario s;
   s.PlaceSharedRuntime();
-  std::wstring folder = FolderForLauncherPath(WidenAnsi(s.dir().path()), c.length);
+  std::wstring folder = FolderForLauncherPath(Widen(s.dir().path()), c.length);
   std::wstring launcher = folder + L"\\OrmixConverter.exe";
   ASSERT_EQ(launcher.size(), c.length);
   if (!MakeLongFolders(folder)) {
     GTEST_SKIP() << "no folder can be made at this depth here (error " << GetLastError() << ")";
   }
-  ASSERT_TRUE(CopyFileW(WidenAnsi("\\\\?\\" + BinDir() + "\\OrmixConverter.exe").c_str(),
+  ASSERT_TRUE(CopyFileW(Widen("\\\\?\\" + BinDir() + "\\OrmixConverter.exe").c_str(),
                         (L"\\\\?\\" + launcher).c_str(), FALSE));
 
   s.UseLauncherAt(Narrow(launcher));
@@ -383,7 +384,7 @@ TEST(UnpairedSurrogateTest, EachArrivesAsTheReplacementCharacter) {
   EXPECT_EQ(run.exit_code, 0u);
   FixtureRecord record = s.Record();
   ASSERT_TRUE(record.present);
-  std::vector<std::wstring> expected = {WidenAnsi(python), L"-m", L"ormix.apps.converter"};
+  std::vector<std::wstring> expected = {Widen(python), L"-m", L"ormix.apps.converter"};
   expected.insert(expected.end(), arrived.begin(), arrived.end());
   EXPECT_EQ(record.wide_args, expected);
 }

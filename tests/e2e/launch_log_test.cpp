@@ -128,8 +128,8 @@ TEST(FailureReportTest, SecondLaunchWhileTheFirstHoldsTheLogRunsWithoutOne) {
   ASSERT_NE(ReadWholeFile(log).find("first"), std::string::npos);
 
   RunOptions second;
-  second.program = WidenAnsi(s.launcher());
-  second.environment = {{L"APPDATA", WidenAnsi(s.app_data())},
+  second.program = Widen(s.launcher());
+  second.environment = {{L"APPDATA", Widen(s.app_data())},
                         {L"ORMIX_FIXTURE_SCRIPT", L"out:second|exit:7"},
                         {L"ORMIX_FIXTURE_RECORD", std::nullopt}};
   RunResult run = RunProgram(second);

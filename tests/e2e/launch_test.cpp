@@ -148,9 +148,9 @@ TEST(LaunchTest, ApplicationStartsInTheLaunchersCurrentFolder) {
   s.PlaceFixture("app\\python.exe");
   std::string elsewhere = s.dir().MakeDir("elsewhere");
   RunOptions options;
-  options.program = WidenAnsi(s.launcher());
-  options.current_dir = WidenAnsi(elsewhere);
-  options.environment = {{L"ORMIX_FIXTURE_RECORD", WidenAnsi(s.record_path())}};
+  options.program = Widen(s.launcher());
+  options.current_dir = Widen(elsewhere);
+  options.environment = {{L"ORMIX_FIXTURE_RECORD", Widen(s.record_path())}};
   RunResult run = RunProgram(options);
   EXPECT_EQ(run.exit_code, 0u);
   std::string cwd = s.Record().cwd;

@@ -14,6 +14,7 @@ namespace ormix::test {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);  // to UTF-8
+// Bytes in this process's ANSI code page, such as a program that is not told otherwise writes.
 std::wstring WidenAnsi(std::string_view ansi);
 
 // Quotes every argument, independently of the launcher's own quoting, so that a fault there is
