@@ -10,21 +10,23 @@
 
 #include "loopback_server.h"
 #include "progress_watcher.h"
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
+// The loopback launcher is this build's, whatever launcher the other tests are given.
+const Identity& product = BuiltIdentity();
 const std::string kConsent =
-    "Ormix Converter needs the Harrowmere Runtime, a one-time shared download of about 230 "
-    "MB.\n\nEvery Harrowmere app reuses it, so this happens only once -- after that, all of them "
-    "start instantly.\n\nDownload and install it now?";
+    product.display_name +
+    " needs the Harrowmere Runtime, a one-time shared download of about 230 MB.\n\nEvery "
+    "Harrowmere app reuses it, so this happens only once -- after that, all of them start "
+    "instantly.\n\nDownload and install it now?";
 const std::string kDownloadFailed =
     "The Harrowmere Runtime could not be downloaded. Please check your internet connection and "
     "try again, or install the runtime manually from the Harrowmere releases page.";
-const std::string kMissing =
-    "Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix Converter. The "
-    "application will now exit.";
+const std::string kMissing = MissingRuntimeMessage(product);
 
 // Yes to the download question, OK to everything else.
 int AcceptDownload(const BoxSeen& box) {
@@ -52,7 +54,7 @@ struct DownloadScenario : Scenario {
 };
 
 void ExpectBox(const BoxSeen& box, const std::string& text) {
-  EXPECT_EQ(box.caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(box.caption), product.display_name);
   EXPECT_EQ(Narrow(box.text), text);
 }
 
@@ -152,7 +154,7 @@ TEST(RuntimeDownloadTest, NoLeavesTheNetworkAndTheTemporaryFolderAlone) {
   ASSERT_EQ(run.boxes.size(), 2u);
   ExpectBox(run.boxes[0], kConsent);
   ExpectBox(run.boxes[1], kMissing);
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_TRUE(server.Requests().empty());
   EXPECT_FALSE(FileExists(s.installer));
   EXPECT_FALSE(FileExists(s.setup_record));
@@ -181,7 +183,7 @@ TEST(RuntimeDownloadTest, RefusedConnectionShowsTheFailureBoxAndRunsNothing) {
   ExpectBox(run.boxes[1], kDownloadFailed);
   ExpectBox(run.boxes[2], kMissing);
   // The failure box is a plain box: only the launcher's fatal message reaches standard error.
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_FALSE(FileExists(s.setup_record));
   EXPECT_FALSE(s.Record().present);
 }
@@ -199,7 +201,7 @@ TEST(RuntimeDownloadTest, NotFoundIsSavedAndTheShellRefusesToRunIt) {
   ExpectBox(run.boxes[0], kConsent);
   EXPECT_NE(Narrow(run.boxes[1].text), kDownloadFailed);
   ExpectBox(run.boxes[2], kMissing);
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_EQ(ReadWholeFile(s.installer), "status 404\n");
   EXPECT_FALSE(FileExists(s.setup_record));
 }
