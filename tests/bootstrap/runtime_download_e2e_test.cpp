@@ -9,6 +9,7 @@
 #include <string>
 
 #include "loopback_server.h"
+#include "product_config.h"
 #include "progress_watcher.h"
 #include "support/identity.h"
 #include "support/scenario.h"
@@ -92,6 +93,27 @@ void ExpectProgressStates(const ProgressWindowFacts& facts, int total_mb) {
   EXPECT_EQ(facts.states.back().label, L"Downloading the Harrowmere Runtime... 100%  (" +
                                            std::to_wstring(total_mb) + L" of " +
                                            std::to_wstring(total_mb) + L" MB)");
+}
+
+// The download tests below reach the loopback server only through the loopback launcher's URL.
+// Should the build's base reach that exe some other way (a second file using it, the one file no
+// longer linked), the refused-connection and 404 tests would quietly run against the placeholder.
+TEST(LoopbackLauncherTest, CarriesTheLoopbackUrlAndTheShippedOneTheBuildsUrl) {
+  const std::string loopback = ReadWholeFile(BinDir() + "\\OrmixConverter-loopback.exe");
+  const std::string shipped = ReadWholeFile(BinDir() + "\\" ORMIX_CFG_EXE_NAME);
+  ASSERT_FALSE(loopback.empty());
+  ASSERT_FALSE(shipped.empty());
+  // Whole strings, terminator included.
+  const std::string loopback_url = LoopbackUrl(InstallerPath("latest")) + '\0';
+  const std::string build_url = std::string(ORMIX_CFG_DOWNLOAD_BASE) +
+                                "/releases/download/runtime-latest/Harrowmere-Runtime-Setup.exe" +
+                                '\0';
+  const std::string build_base = ORMIX_CFG_DOWNLOAD_BASE;
+  const std::string loopback_base = LoopbackUrl("/");
+  EXPECT_NE(loopback.find(loopback_url), std::string::npos) << loopback_url;
+  EXPECT_EQ(loopback.find(build_base), std::string::npos) << build_base;
+  EXPECT_NE(shipped.find(build_url), std::string::npos) << build_url;
+  EXPECT_EQ(shipped.find(loopback_base), std::string::npos) << loopback_base;
 }
 
 TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication) {
