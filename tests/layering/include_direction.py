@@ -6,6 +6,8 @@
 The launcher may include any part; bootstrap, runtime and diagnostics only themselves and common;
 common only itself. The text core (the sources of the CMake target ormix_text and every header they
 reach) builds natively as well, so it includes standard C and C++ headers only: no Windows header.
+Tests, fuzzers and benchmarks include no header of their own under a part's prefix ("launcher/..."
+names src/launcher only).
 
 Usage: include_direction.py SOURCE_DIR
 Prints one line per offending include, naming the file, the line and the rule, and exits 1.
@@ -103,6 +105,18 @@ def main():
             if target_part not in ALLOWED[part]:
                 problems.append(f"{rel(path)}:{number}: includes \"{name}\": {part} may include "
                                 f"only {', '.join(sorted(ALLOWED[part]))}, not {target_part}")
+
+    # Tests, fuzzers and benchmarks: a name with a part's prefix is a product header. Their own
+    # headers go by "support/x.h" or, within one folder, without a prefix.
+    for top in ("tests", "fuzz", "bench"):
+        for path in sorted((root / top).rglob("*")) if (root / top).is_dir() else []:
+            if path.suffix not in (".cpp", ".c", ".h") or not path.is_file():
+                continue
+            for number, kind, name in includes(path):
+                prefix = name.split("/")[0]
+                if kind == '"' and "/" in name and prefix in ALLOWED and not (src / name).is_file():
+                    problems.append(f"{rel(path)}:{number}: includes \"{name}\", which is no "
+                                    f"header of src/{prefix}: test headers take no product prefix")
 
     # The text core and everything it reaches: standard headers only.
     queue = [(p.resolve(), p.resolve()) for p in text_core_sources(root)]

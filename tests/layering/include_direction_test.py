@@ -19,6 +19,9 @@ CLEAN = {
     "src/runtime/search.h": "",
     "src/bootstrap/offer.cpp": '#include "common/text.h"\n',
     "src/diagnostics/log.cpp": '#include "common/text.h"\n',
+    "tests/support/helper.h": "",
+    "tests/runtime/search_test.cpp": ('#include "runtime/search.h"\n#include "support/helper.h"\n'
+                                      '#include "local.h"\n'),
     "src/launcher/main.cpp": ('#include "bootstrap/offer.cpp"\n#include "runtime/search.h"\n'
                               '#include "diagnostics/log.cpp"\n#include <windows.h>\n'),
 }
@@ -45,6 +48,10 @@ CASES = [
      'src/runtime/search.h:1: includes "nowhere.h", which is neither under src/'),
     ("new part without a place", {"src/extras/x.cpp": ""},
      "src/extras: a part of src/ that has no place in the dependency order"),
+    ("test header under a product prefix",
+     {"tests/runtime/samples.h": "", "tests/runtime/a_test.cpp": ('#include "runtime/search.h"\n'
+                                                                  '#include "runtime/samples.h"\n')},
+     'tests/runtime/a_test.cpp:2: includes "runtime/samples.h", which is no header of src/runtime'),
 ]
 
 
