@@ -111,6 +111,9 @@ TEST(ApplicationEnvironmentTest, LauncherFolderIsCutAtTheLastSeparatorOfEitherKi
   EXPECT_EQ(Env("ORMIX_LAUNCHER_DIR"), "C:\\Apps\\Ormix");
   SetApplicationEnvironment("C:/Apps/Ormix\\OrmixConverter.exe", location);
   EXPECT_EQ(Env("ORMIX_LAUNCHER_DIR"), "C:/Apps/Ormix");
+  // A drive's root keeps its backslash: "C:" alone would name drive C's current folder.
+  SetApplicationEnvironment("C:\\OrmixConverter.exe", location);
+  EXPECT_EQ(Env("ORMIX_LAUNCHER_DIR"), "C:\\");
 }
 
 TEST(LauncherPathTest, RefusesAPathThatFillsTheBuffer) {
