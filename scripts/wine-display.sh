@@ -22,7 +22,9 @@ ormix_display_ours() {
   local state="$WINEPREFIX.display" display pid start
   [ -f "$state" ] || return 1
   read -r display pid start <"$state" || return 1
-  [ -n "$start" ] && [ "$(ormix_process_start_time "$pid")" = "$start" ] || return 1
+  [ -n "$pid" ] || return 1
+  # Records of the scripts before the start time was kept have only the command line to go by.
+  [ -z "$start" ] || [ "$(ormix_process_start_time "$pid")" = "$start" ] || return 1
   tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q "^Xvfb $display " || return 1
   ormix_display=$display
   ormix_display_pid=$pid

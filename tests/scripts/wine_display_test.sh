@@ -21,7 +21,7 @@ check() {
 sleep 300 &
 other=$!
 others+=("$other")
-for start in "$(ormix_process_start_time "$other")" 1; do
+for start in "$(ormix_process_start_time "$other")" 1 ""; do
   echo ":99 $other $start" >"$WINEPREFIX.display"
   unset DISPLAY
   ormix_display_stop
