@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "common/limits.h"
+#include "support/named_cases.h"
 
 namespace ormix {
 namespace {
@@ -24,9 +24,7 @@ struct Sample {
   std::u16string utf16;
 };
 
-void PrintTo(const Sample& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class Utf8SampleTest : public testing::TestWithParam<Sample> {};
 
@@ -72,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80"
                "\x80\xF4\x8F\xBF\xBF",
                u"\u007F\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF"}),
-    [](const testing::TestParamInfo<Sample>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // ---- UTF-8 that is not well-formed ----
 
@@ -81,10 +79,6 @@ struct Malformed8 {
   std::string bytes;
   std::u16string replaced;  // each longest start of a character that cannot be one: one U+FFFD
 };
-
-void PrintTo(const Malformed8& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class MalformedUtf8Test : public testing::TestWithParam<Malformed8> {};
 
@@ -111,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Malformed8{"CutShortBeforeAscii", "\xF0\x9F\x98x", u"\uFFFDx"},
                     // What the ANSI code page 1252 writes for "Café".
                     Malformed8{"CodePage1252Text", "Caf\xE9 \x80", u"Caf\uFFFD \uFFFD"}),
-    [](const testing::TestParamInfo<Malformed8>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // ---- UTF-16 with surrogates that have no partner ----
 

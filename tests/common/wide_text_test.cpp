@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
+
+#include "support/named_cases.h"
 
 namespace ormix {
 namespace {
@@ -77,9 +78,7 @@ struct AnsiCase {
   std::string expected;
 };
 
-void PrintTo(const AnsiCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class DecodeAnsiTest : public testing::TestWithParam<AnsiCase> {};
 
@@ -120,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }()},
         AnsiCase{"CapacityCutsBetweenCharacters", 1252, "Caf\xE9", 300, 5, "Caf"},
         AnsiCase{"NothingToDecode", 1252, "", 300, 8, ""}),
-    [](const testing::TestParamInfo<AnsiCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // This test program's code page is the system's: no manifest of it asks for another.
 TEST(DecodeAnsiTest, SystemCodePageIsTheOneProgramsGetByDefault) {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/utf8.h"
+#include "support/named_cases.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
@@ -69,10 +69,7 @@ struct TrimCase {
   std::string expected;
 };
 
-// Failure messages name the row instead of dumping its bytes.
-void PrintTo(const TrimCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class TrimmedLineTest : public testing::TestWithParam<TrimCase> {};
 
@@ -105,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                  k400.substr(0, 300)},
         TrimCase{"CapacityCut", "  abcdef  ", 4, "abc"}, TrimCase{"CapacityOne", "abc", 1, ""},
         TrimCase{"CapacityAboveCapStillCaps", k400, 512, k400.substr(0, 300)}),
-    [](const testing::TestParamInfo<TrimCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(TrimmedLineTest, CapacityZeroWritesNothing) {
   const char text[] = "abc";
@@ -122,10 +119,6 @@ struct TailCase {
   const char* header;
   std::string expected;
 };
-
-void PrintTo(const TailCase& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class LogTailTest : public testing::TestWithParam<TailCase> {};
 
@@ -202,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "later line"},
         TailCase{"WholeFileWhenBelowWindow", "only line\n" + std::string(8000, '\n'), kHeader,
                  "only line"}),
-    [](const testing::TestParamInfo<TailCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // ---- DecodeLogLine: what the report shows ----
 
@@ -212,10 +205,6 @@ struct DecodeCase {
   AnsiDecoder decoder;
   std::string expected;
 };
-
-void PrintTo(const DecodeCase& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class DecodeLogLineTest : public testing::TestWithParam<DecodeCase> {};
 
@@ -261,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"DecoderGivesGarbage", "Caf\xE9", DecodeToGarbage, "Caf\uFFFD"},
         DecodeCase{"NoDecoderAtTheCut", kA298 + "\xE9" + "bc", nullptr, kA298 + "\uFFFDb"},
         DecodeCase{"Empty", "", DecodeLatin1, ""}),
-    [](const testing::TestParamInfo<DecodeCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(DecodeLogLineTest, SmallCapacityCutsBetweenCharacters) {
   for (AnsiDecoder decoder : {static_cast<AnsiDecoder>(DecodeLatin1), AnsiDecoder{}}) {

@@ -142,7 +142,7 @@ TEST_P(FolderNameTest, AsTempForTheLog) {
   ExpectReport(run, Report("Python reported: OSError: disk full", log));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FolderNameTest, testing::ValuesIn(kFolderNames), FolderNameRow);
+INSTANTIATE_TEST_SUITE_P(Table, FolderNameTest, testing::ValuesIn(kFolderNames), CaseName());
 
 // The same launcher in a process whose code page is UTF-8 (its manifest asks for it). The
 // application, told nothing, still writes the system's ANSI code page, and the report must still

@@ -3,10 +3,7 @@
 // marks) and, as the control, inside it. UTF-8, like every path of the tests.
 #pragma once
 
-#include <ostream>
-#include <string>
-
-#include <gtest/gtest.h>
+#include "support/named_cases.h"
 
 namespace ormix::test {
 
@@ -15,11 +12,7 @@ struct FolderName {
   const char* text;  // the folder's name
 };
 
-inline void PrintTo(const FolderName& row, std::ostream* os) {
-  *os << row.name;
-}
-
-// For testing::ValuesIn.
+// For testing::ValuesIn, with test::CaseName (support/named_cases.h) for the rows' names.
 inline constexpr FolderName kFolderNames[] = {
     {"CjkWithGreek", "测试 Ωμέγα"},
     {"PolishWithASymbol", "Łódź ✓"},
@@ -28,9 +21,5 @@ inline constexpr FolderName kFolderNames[] = {
     {"CombiningMarks", "Cafe\u0301 man\u0303ana"},
     {"InsideTheCodePage", "Café"},
 };
-
-inline std::string FolderNameRow(const testing::TestParamInfo<FolderName>& row) {
-  return row.param.name;
-}
 
 }  // namespace ormix::test

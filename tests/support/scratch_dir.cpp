@@ -5,24 +5,9 @@
 #include <atomic>
 #include <cstdlib>
 
-#include <gtest/gtest.h>
-
 #include "support/process_run.h"
 
 namespace ormix::test {
-namespace {
-
-std::string TestName() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-  for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '<' || c == '>')
-      c = '_';
-  }
-  return name.substr(0, 80);
-}
-
-}  // namespace
 
 std::string BinDir() {
   wchar_t path[MAX_PATH];
@@ -96,7 +81,7 @@ ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  path_ = Narrow(temp) + "ormix-tests\\" + TestName() + "-" +
+  path_ = Narrow(temp) + "ormix-tests\\" + TestFolderName() + "-" +
           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
   RemoveTree(path_);
   MakeDirs(path_);
@@ -105,12 +90,6 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
   if (std::getenv("ORMIX_KEEP_SCRATCH") == nullptr)
     RemoveTree(path_);
-}
-
-std::string ScratchDir::Path(std::string_view relative) const {
-  if (relative.empty())
-    return path_;
-  return path_ + "\\" + std::string(relative);
 }
 
 std::string ScratchDir::WriteFile(std::string_view relative, std::string_view bytes) const {
@@ -123,12 +102,6 @@ std::string ScratchDir::WriteFile(std::string_view relative, std::string_view by
     ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
   }
-  return full;
-}
-
-std::string ScratchDir::MakeDir(std::string_view relative) const {
-  std::string full = Path(relative);
-  MakeDirs(full);
   return full;
 }
 
