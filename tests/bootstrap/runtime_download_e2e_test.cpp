@@ -312,7 +312,7 @@ class NativeFirstFor {
  public:
   explicit NativeFirstFor(const std::wstring& program)
       : key_(L"Software\\Wine\\AppDefaults\\" + program) {
-    for (const wchar_t* dll : {L"urlmon", L"comctl32"}) {
+    for (const wchar_t* dll : {L"urlmon", L"comctl32", L"wininet", L"wintrust", L"crypt32"}) {
       RegSetKeyValueW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), dll, REG_SZ,
                       L"native,builtin", sizeof L"native,builtin");
     }
@@ -326,8 +326,9 @@ class NativeFirstFor {
   std::wstring key_;
 };
 
-// urlmon and comctl32 are not KnownDLLs: loaded by name they would come from the launcher's own
-// folder first, and a copy left in a Downloads folder would run inside the launcher.
+// urlmon, comctl32, wininet, wintrust and crypt32 are not KnownDLLs: loaded by name they would
+// come from the launcher's own folder first, and a copy left in a Downloads folder would run inside
+// the launcher (or, as wintrust or crypt32, decide what counts as signed).
 TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   LoopbackServer server({SetupServed()});
   ASSERT_TRUE(server.listening()) << server.error();
@@ -335,7 +336,8 @@ TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   std::string launcher = s.PlaceLauncher("app\\OrmixPlantedTest.exe");
   CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
   NativeFirstFor overrides(L"OrmixPlantedTest.exe");
-  for (const char* name : {"urlmon.dll", "comctl32.dll"}) {
+  for (const char* name :
+       {"urlmon.dll", "comctl32.dll", "wininet.dll", "wintrust.dll", "crypt32.dll"}) {
     ASSERT_TRUE(CopyFileA((BinDir() + "\\ormix_planted_dll.dll").c_str(),
                           (s.LauncherDir() + "\\" + name).c_str(), FALSE));
   }
