@@ -5,7 +5,7 @@
 namespace ormix {
 namespace {
 
-// Offsets and values of the PE format (Microsoft's "PE Format" specification); only the fields
+// Offsets and values of the PE format (Microsoft's "PE Format" documentation); only the fields
 // the check reads.
 constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetField = 0x3C;  // e_lfanew

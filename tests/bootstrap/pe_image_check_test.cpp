@@ -15,7 +15,7 @@ namespace {
 // The headers of a small program image, written field by field, and the length of its file. The
 // defaults make a complete 64-bit program: headers in the first 0x200 bytes, one section of 0x200
 // bytes after them, no signature.
-struct ImageSpec {
+struct ImageLayout {
   std::uint32_t nt_offset = 0x40;
   bool pe_signature = true;
   std::uint16_t magic = 0x20B;             // PE32+; 0x10B is PE32
@@ -41,47 +41,49 @@ void Put32(std::string& bytes, std::uint64_t at, std::uint32_t value) {
 }
 
 // The file's first min(file size, kPeHeadReadLimit) bytes, and its size.
-std::pair<std::string, std::uint64_t> Build(const ImageSpec& spec) {
+std::pair<std::string, std::uint64_t> Build(const ImageLayout& layout) {
   std::string bytes(kPeHeadReadLimit, '\0');
   bytes[0] = 'M';
   bytes[1] = 'Z';
-  Put32(bytes, 0x3C, spec.nt_offset);
-  const std::uint64_t nt = spec.nt_offset;
-  if (spec.pe_signature && nt + 4 <= bytes.size())
+  Put32(bytes, 0x3C, layout.nt_offset);
+  const std::uint64_t nt = layout.nt_offset;
+  if (layout.pe_signature && nt + 4 <= bytes.size())
     bytes.replace(nt, 4, std::string("PE\0\0", 4));
-  const bool plus = spec.magic == 0x20B;
-  const std::uint16_t optional_size =
-      spec.optional_size != 0 ? spec.optional_size : static_cast<std::uint16_t>(plus ? 240 : 224);
+  const bool plus = layout.magic == 0x20B;
+  const std::uint16_t optional_size = layout.optional_size != 0
+                                          ? layout.optional_size
+                                          : static_cast<std::uint16_t>(plus ? 240 : 224);
   Put16(bytes, nt + 4, 0x8664);
-  Put16(bytes, nt + 6, static_cast<std::uint16_t>(spec.sections.size()));
+  Put16(bytes, nt + 6, static_cast<std::uint16_t>(layout.sections.size()));
   Put16(bytes, nt + 20, optional_size);
-  Put16(bytes, nt + 22, spec.characteristics);
+  Put16(bytes, nt + 22, layout.characteristics);
   const std::uint64_t optional = nt + 24;
-  Put16(bytes, optional, spec.magic);
-  Put32(bytes, optional + 60, spec.headers_size);
+  Put16(bytes, optional, layout.magic);
+  Put32(bytes, optional + 60, layout.headers_size);
   const std::uint64_t directories = plus ? 112 : 96;
-  Put32(bytes, optional + directories - 4, spec.directory_count);
-  Put32(bytes, optional + directories + 4 * 8, spec.certificates_at);
-  Put32(bytes, optional + directories + 4 * 8 + 4, spec.certificates_size);
-  std::uint64_t end = spec.headers_size;
-  for (std::size_t i = 0; i < spec.sections.size(); ++i) {
+  Put32(bytes, optional + directories - 4, layout.directory_count);
+  Put32(bytes, optional + directories + 4 * 8, layout.certificates_at);
+  Put32(bytes, optional + directories + 4 * 8 + 4, layout.certificates_size);
+  std::uint64_t end = layout.headers_size;
+  for (std::size_t i = 0; i < layout.sections.size(); ++i) {
     const std::uint64_t header = optional + optional_size + i * 40;
     if (header + 40 <= bytes.size())
       bytes.replace(header, 5, ".text");
-    Put32(bytes, header + 16, spec.sections[i].second);
-    Put32(bytes, header + 20, spec.sections[i].first);
-    end = std::max<std::uint64_t>(end,
-                                  std::uint64_t{spec.sections[i].first} + spec.sections[i].second);
+    Put32(bytes, header + 16, layout.sections[i].second);
+    Put32(bytes, header + 20, layout.sections[i].first);
+    end = std::max<std::uint64_t>(
+        end, std::uint64_t{layout.sections[i].first} + layout.sections[i].second);
   }
-  end = std::max<std::uint64_t>(end, std::uint64_t{spec.certificates_at} + spec.certificates_size);
-  const std::uint64_t size = spec.file_size != 0 ? spec.file_size : end;
+  end = std::max<std::uint64_t>(end,
+                                std::uint64_t{layout.certificates_at} + layout.certificates_size);
+  const std::uint64_t size = layout.file_size != 0 ? layout.file_size : end;
   bytes.resize(size < bytes.size() ? size : bytes.size());
   return {bytes, size};
 }
 
 struct ImageCase {
   const char* name;
-  void (*change)(ImageSpec& spec);
+  void (*change)(ImageLayout& layout);
   PeImageCheck result;
 };
 
@@ -92,14 +94,14 @@ void PrintTo(const ImageCase& c, std::ostream* os) {
 class PeImageCheckTest : public testing::TestWithParam<ImageCase> {};
 
 TEST_P(PeImageCheckTest, TellsAWholeProgramFromEverythingElse) {
-  ImageSpec spec;
-  GetParam().change(spec);
-  auto [head, size] = Build(spec);
+  ImageLayout layout;
+  GetParam().change(layout);
+  auto [head, size] = Build(layout);
   EXPECT_EQ(CheckPeImage(head, size), GetParam().result);
 }
 
 // A signed image: its certificate table, 0x100 bytes, follows the section at 0x400.
-void Sign(ImageSpec& s) {
+void Sign(ImageLayout& s) {
   s.certificates_at = 0x400;
   s.certificates_size = 0x100;
 }
@@ -107,53 +109,53 @@ void Sign(ImageSpec& s) {
 INSTANTIATE_TEST_SUITE_P(
     Images, PeImageCheckTest,
     testing::Values(
-        ImageCase{"Program64", [](ImageSpec&) {}, PeImageCheck::kComplete},
-        ImageCase{"Program32", [](ImageSpec& s) { s.magic = 0x10B; }, PeImageCheck::kComplete},
+        ImageCase{"Program64", [](ImageLayout&) {}, PeImageCheck::kComplete},
+        ImageCase{"Program32", [](ImageLayout& s) { s.magic = 0x10B; }, PeImageCheck::kComplete},
         ImageCase{"Signed", Sign, PeImageCheck::kComplete},
         ImageCase{"SignedProgram32",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.magic = 0x10B;
                     Sign(s);
                   },
                   PeImageCheck::kComplete},
         // An installer's payload lies past its image; the loader ignores it.
-        ImageCase{"DataAfterTheImage", [](ImageSpec& s) { s.file_size = 0x400 + (1 << 20); },
+        ImageCase{"DataAfterTheImage", [](ImageLayout& s) { s.file_size = 0x400 + (1 << 20); },
                   PeImageCheck::kComplete},
         ImageCase{"EmptySectionAnywhere",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.sections.push_back({0xFFFFFF00u, 0});
                     s.file_size = 0x400;
                   },
                   PeImageCheck::kComplete},
-        ImageCase{"SectionOneByteShort", [](ImageSpec& s) { s.file_size = 0x3FF; },
+        ImageCase{"SectionOneByteShort", [](ImageLayout& s) { s.file_size = 0x3FF; },
                   PeImageCheck::kCutShort},
         ImageCase{"CertificatesOneByteShort",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     Sign(s);
                     s.file_size = 0x4FF;
                   },
                   PeImageCheck::kCutShort},
         ImageCase{"SignedCutAfterTheSection",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     Sign(s);
                     s.file_size = 0x400;
                   },
                   PeImageCheck::kCutShort},
         ImageCase{"HeadersLongerThanTheFile",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.headers_size = 0x1000;
                     s.file_size = 0x400;
                   },
                   PeImageCheck::kCutShort},
         // Offset and size added in 32 bits would wrap round to a small end inside the file.
         ImageCase{"SectionEndPast4GiB",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.sections.push_back({0xFFFFFF00u, 0x200});
                     s.file_size = 0x400;
                   },
                   PeImageCheck::kCutShort},
         ImageCase{"CertificatesEndPast4GiB",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.certificates_at = 0xFFFFFFF0u;
                     s.certificates_size = 0x20;
                     s.file_size = 0x400;
@@ -161,37 +163,37 @@ INSTANTIATE_TEST_SUITE_P(
                   PeImageCheck::kCutShort},
         // Without a security entry there is no signature to look for; Windows says so later.
         ImageCase{"FourDirectoriesOnly",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     Sign(s);
                     s.directory_count = 4;
                     s.file_size = 0x400;
                   },
                   PeImageCheck::kComplete},
-        ImageCase{"Dll", [](ImageSpec& s) { s.characteristics = 0x2022; },
+        ImageCase{"Dll", [](ImageLayout& s) { s.characteristics = 0x2022; },
                   PeImageCheck::kNotAProgram},
-        ImageCase{"NotMarkedExecutable", [](ImageSpec& s) { s.characteristics = 0x0020; },
+        ImageCase{"NotMarkedExecutable", [](ImageLayout& s) { s.characteristics = 0x0020; },
                   PeImageCheck::kNotAProgram},
-        ImageCase{"NoPeSignature", [](ImageSpec& s) { s.pe_signature = false; },
+        ImageCase{"NoPeSignature", [](ImageLayout& s) { s.pe_signature = false; },
                   PeImageCheck::kNotAnImage},
-        ImageCase{"RomImage", [](ImageSpec& s) { s.magic = 0x107; }, PeImageCheck::kNotAnImage},
+        ImageCase{"RomImage", [](ImageLayout& s) { s.magic = 0x107; }, PeImageCheck::kNotAnImage},
         ImageCase{"OptionalHeaderWithoutDirectoryCount",
-                  [](ImageSpec& s) { s.optional_size = 108; }, PeImageCheck::kNotAnImage},
-        ImageCase{"NoSections", [](ImageSpec& s) { s.sections.clear(); },
+                  [](ImageLayout& s) { s.optional_size = 108; }, PeImageCheck::kNotAnImage},
+        ImageCase{"NoSections", [](ImageLayout& s) { s.sections.clear(); },
                   PeImageCheck::kNotAnImage},
         ImageCase{"HeadersPastTheHead",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.nt_offset = kPeHeadReadLimit - 8;
                     s.file_size = 1 << 20;
                   },
                   PeImageCheck::kNotAnImage},
         ImageCase{"SectionTablePastTheHead",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.sections.assign(100, {0x200, 0x200});
                     s.file_size = 1 << 20;
                   },
                   PeImageCheck::kNotAnImage},
         ImageCase{"NtOffsetNear4GiB",
-                  [](ImageSpec& s) {
+                  [](ImageLayout& s) {
                     s.nt_offset = 0xFFFFFFFEu;
                     s.file_size = 1 << 20;
                   },
@@ -215,7 +217,7 @@ TEST(PeImageCheckBytesTest, RefusesWhatIsNoImage) {
 
 // A head longer than the file it claims to come from is read only up to the file's length.
 TEST(PeImageCheckBytesTest, ReadsNoFurtherThanTheFileSize) {
-  auto [head, size] = Build(ImageSpec{});
+  auto [head, size] = Build(ImageLayout{});
   ASSERT_EQ(CheckPeImage(head, size), PeImageCheck::kComplete);
   EXPECT_EQ(CheckPeImage(head, 0x100), PeImageCheck::kNotAnImage);
   EXPECT_EQ(CheckPeImage(head, 0), PeImageCheck::kNotAnImage);
