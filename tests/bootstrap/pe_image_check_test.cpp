@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/named_cases.h"
 
 namespace ormix {
 namespace {
@@ -87,9 +88,7 @@ struct ImageCase {
   PeImageCheck result;
 };
 
-void PrintTo(const ImageCase& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 class PeImageCheckTest : public testing::TestWithParam<ImageCase> {};
 
@@ -198,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                     s.file_size = 1 << 20;
                   },
                   PeImageCheck::kNotAnImage}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // What a download can bring instead of a program: error pages, archives, nothing.
 TEST(PeImageCheckBytesTest, RefusesWhatIsNoImage) {

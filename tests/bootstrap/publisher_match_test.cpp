@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <string_view>
+
+#include "support/named_cases.h"
 
 namespace ormix {
 namespace {
@@ -18,9 +19,7 @@ struct PublisherCase {
   bool matches;
 };
 
-void PrintTo(const PublisherCase& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 class PublisherMatchTest : public testing::TestWithParam<PublisherCase> {};
 
@@ -74,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false},
         PublisherCase{"PastTheLastCodePoint", u"\uFFFD", "\xF4\x90\x80\x80", false},
         PublisherCase{"LastCodePoint", u"\U0010FFFF", "\xF4\x8F\xBF\xBF", true}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace ormix

@@ -11,22 +11,25 @@
 #include <string>
 
 #include "loopback_server.h"
+#include "product_config.h"
 #include "progress_watcher.h"
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
+// The loopback launcher is this build's, whatever launcher the other tests are given.
+const Identity& product = BuiltIdentity();
 const std::string kConsent =
-    "Ormix Converter needs the Harrowmere Runtime, a one-time shared download of about 230 "
-    "MB.\n\nEvery Harrowmere app reuses it, so this happens only once -- after that, all of them "
-    "start instantly.\n\nDownload and install it now?";
+    product.display_name +
+    " needs the Harrowmere Runtime, a one-time shared download of about 230 MB.\n\nEvery "
+    "Harrowmere app reuses it, so this happens only once -- after that, all of them start "
+    "instantly.\n\nDownload and install it now?";
 const std::string kDownloadFailed =
     "The Harrowmere Runtime could not be downloaded. Please check your internet connection and "
     "try again, or install the runtime manually from the Harrowmere releases page.";
-const std::string kMissing =
-    "Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix Converter. The "
-    "application will now exit.";
+const std::string kMissing = MissingRuntimeMessage(product);
 
 // Yes to the download question, OK to everything else.
 int AcceptDownload(const BoxSeen& box) {
@@ -55,7 +58,7 @@ struct DownloadScenario : Scenario {
 };
 
 void ExpectBox(const BoxSeen& box, const std::string& text) {
-  EXPECT_EQ(box.caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(box.caption), product.display_name);
   EXPECT_EQ(Narrow(box.text), text);
 }
 
@@ -95,6 +98,36 @@ void ExpectProgressStates(const ProgressWindowFacts& facts, int total_mb) {
   EXPECT_EQ(facts.states.back().label, L"Downloading the Harrowmere Runtime... 100%  (" +
                                            std::to_wstring(total_mb) + L" of " +
                                            std::to_wstring(total_mb) + L" MB)");
+}
+
+// The download tests below reach the loopback server only through the loopback launcher's URL,
+// and their signed installers pass only with its publisher.
+// Should the build's base reach that exe some other way (a second file using it, the one file no
+// longer linked), the refused-connection and 404 tests would quietly run against the placeholder.
+TEST(LoopbackLauncherTest, CarriesTheLoopbackSettingsAndTheShippedOneTheBuilds) {
+  const std::string loopback = ReadWholeFile(BinDir() + "\\OrmixConverter-loopback.exe");
+  const std::string shipped = ReadWholeFile(BinDir() + "\\" ORMIX_CFG_EXE_NAME);
+  ASSERT_FALSE(loopback.empty());
+  ASSERT_FALSE(shipped.empty());
+  // Whole strings, terminator included.
+  const std::string loopback_url = LoopbackUrl(InstallerPath("latest")) + '\0';
+  const std::string build_url = std::string(ORMIX_CFG_DOWNLOAD_BASE) +
+                                "/releases/download/runtime-latest/Harrowmere-Runtime-Setup.exe" +
+                                '\0';
+  const std::string build_base = ORMIX_CFG_DOWNLOAD_BASE;
+  const std::string loopback_base = LoopbackUrl("/");
+  EXPECT_NE(loopback.find(loopback_url), std::string::npos) << loopback_url;
+  EXPECT_EQ(loopback.find(build_base), std::string::npos) << build_base;
+  EXPECT_NE(shipped.find(build_url), std::string::npos) << build_url;
+  EXPECT_EQ(shipped.find(loopback_base), std::string::npos) << loopback_base;
+  // The publisher too: the download tests sign with the test subject's certificate.
+  const std::string test_publisher = std::string(ORMIX_TEST_PUBLISHER) + '\0';
+  const std::string build_publisher = std::string(ORMIX_CFG_INSTALLER_PUBLISHER) + '\0';
+  EXPECT_NE(loopback.find(test_publisher), std::string::npos) << test_publisher;
+  if (build_publisher.size() > 1) {
+    EXPECT_EQ(loopback.find(build_publisher), std::string::npos) << build_publisher;
+    EXPECT_NE(shipped.find(build_publisher), std::string::npos) << build_publisher;
+  }
 }
 
 TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication) {
@@ -156,7 +189,7 @@ TEST(RuntimeDownloadTest, NoLeavesTheNetworkAndTheTemporaryFolderAlone) {
   ASSERT_EQ(run.boxes.size(), 2u);
   ExpectBox(run.boxes[0], kConsent);
   ExpectBox(run.boxes[1], kMissing);
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_TRUE(server.Requests().empty());
   EXPECT_FALSE(FileExists(s.installer));
   EXPECT_FALSE(FileExists(s.setup_record));
@@ -185,7 +218,7 @@ TEST(RuntimeDownloadTest, RefusedConnectionShowsTheFailureBoxAndRunsNothing) {
   ExpectBox(run.boxes[1], kDownloadFailed);
   ExpectBox(run.boxes[2], kMissing);
   // The failure box is a plain box: only the launcher's fatal message reaches standard error.
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_FALSE(FileExists(s.setup_record));
   EXPECT_FALSE(s.Record().present);
 }
@@ -222,7 +255,7 @@ TEST(RuntimeDownloadTest, RefusedDownloadsEndAsFailedDownloads) {
     ExpectBox(run.boxes[0], kConsent);
     ExpectBox(run.boxes[1], kDownloadFailed);
     ExpectBox(run.boxes[2], kMissing);
-    EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+    EXPECT_EQ(run.err, FatalLine(product, kMissing));
     EXPECT_FALSE(FileExists(s.setup_record)) << "the installer ran";
     EXPECT_FALSE(FileExists(s.installer));
     EXPECT_FALSE(s.Record().present);

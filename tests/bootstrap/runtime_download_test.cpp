@@ -52,14 +52,10 @@ class BoxAnswerer {
   void Run() {
     std::set<HWND> answered;
     while (!stop_) {
-      for (const test::FoundBox& box : test::FindMessageBoxes(GetCurrentProcessId())) {
-        if (!answered.insert(box.window).second)
-          continue;
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_.push_back(box.text);
-        }
-        test::PressButton(box.window, GetDlgItem(box.window, IDYES) ? IDYES : IDOK);
+      for (const test::BoxSeen& box : test::AnswerNewBoxes(
+               GetCurrentProcessId(), answered, [](const test::BoxSeen&) { return IDYES; })) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        texts_.push_back(box.text);
       }
       Sleep(10);
     }

@@ -4,13 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/named_cases.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
@@ -38,10 +38,7 @@ struct TrimCase {
   std::string expected;
 };
 
-// Failure messages name the row instead of dumping its bytes.
-void PrintTo(const TrimCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class TrimmedLineTest : public testing::TestWithParam<TrimCase> {};
 
@@ -74,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                  k400.substr(0, 300)},
         TrimCase{"CapacityCut", "  abcdef  ", 4, "abc"}, TrimCase{"CapacityOne", "abc", 1, ""},
         TrimCase{"CapacityAboveCapStillCaps", k400, 512, k400.substr(0, 300)}),
-    [](const testing::TestParamInfo<TrimCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(TrimmedLineTest, CapacityZeroWritesNothing) {
   const char text[] = "abc";
@@ -91,10 +88,6 @@ struct TailCase {
   const char* header;
   std::string expected;
 };
-
-void PrintTo(const TailCase& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class LogTailTest : public testing::TestWithParam<TailCase> {};
 
@@ -165,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "later line"},
         TailCase{"WholeFileWhenBelowWindow", "only line\n" + std::string(8000, '\n'), kHeader,
                  "only line"}),
-    [](const testing::TestParamInfo<TailCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(LogTailTest, VeryLargeLogGivesItsLastLine) {
   ScratchDir scratch;

@@ -2,26 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "launcher/argument_samples.h"
+#include "support/argument_samples.h"
+#include "support/launcher_command_line.h"
 #include "support/windows_argv.h"
 
 namespace ormix {
 namespace {
-
-std::wstring Build(const std::vector<std::wstring>& args) {
-  std::vector<const wchar_t*> pointers;
-  for (const std::wstring& arg : args) pointers.push_back(arg.c_str());
-  wchar_t* line = BuildCommandLine(pointers.data(), static_cast<int>(pointers.size()));
-  EXPECT_NE(line, nullptr);
-  std::wstring result = line ? line : L"";
-  std::free(line);
-  return result;
-}
 
 TEST(BuildCommandLineTest, QuotesOnlyWhatNeedsIt) {
   const wchar_t* py = L"C:\\py\\python.exe";
@@ -46,7 +36,7 @@ TEST(BuildCommandLineTest, QuotesOnlyWhatNeedsIt) {
       {{py, L"\""}, L"C:\\py\\python.exe \"\\\"\""},
       {{}, L""},
   };
-  for (const Case& c : cases) EXPECT_EQ(Build(c.args), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(test::LauncherCommandLine(c.args), c.expected);
 }
 
 // The property that matters: whatever the vector, the child splits the line back into it. Here
@@ -56,7 +46,7 @@ TEST(BuildCommandLineTest, RoundTripsThroughTheWindowsRules) {
   std::mt19937 random(20261210);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::wstring> args = test::RandomArguments(random);
-    std::wstring line = Build(args);
+    std::wstring line = test::LauncherCommandLine(args);
     ASSERT_EQ(test::SplitWindowsCommandLine(line), args)
         << "line: " << testing::PrintToString(line);
   }

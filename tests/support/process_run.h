@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/message_boxes.h"
 
 namespace ormix::test {
 
@@ -25,15 +26,6 @@ struct EnvChange {
   std::wstring name;
   std::optional<std::wstring> value;  // no value: the variable is removed
 };
-
-struct BoxSeen {
-  std::wstring caption;
-  std::wstring text;
-  ULONGLONG seen_at = 0;  // GetTickCount64 when the runner first saw the box
-};
-
-// Returns the button to press (IDOK, IDYES, IDNO...).
-using BoxAnswer = std::function<int(const BoxSeen&)>;
 
 struct RunOptions {
   std::wstring program;                 // full path of the exe

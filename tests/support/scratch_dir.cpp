@@ -6,24 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
-
-#include <gtest/gtest.h>
 
 namespace ormix::test {
-namespace {
-
-std::string TestName() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-  for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '<' || c == '>')
-      c = '_';
-  }
-  return name.substr(0, 80);
-}
-
-}  // namespace
 
 std::string BinDir() {
   char path[MAX_PATH];
@@ -41,13 +25,6 @@ void MakeDirs(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
 }
 
 namespace {
@@ -92,7 +69,7 @@ ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  path_ = std::string(temp) + "ormix-tests\\" + TestName() + "-" +
+  path_ = std::string(temp) + "ormix-tests\\" + TestFolderName() + "-" +
           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
   RemoveTree(path_);
   MakeDirs(path_);
@@ -103,23 +80,11 @@ ScratchDir::~ScratchDir() {
     RemoveTree(path_);
 }
 
-std::string ScratchDir::Path(std::string_view relative) const {
-  if (relative.empty())
-    return path_;
-  return path_ + "\\" + std::string(relative);
-}
-
 std::string ScratchDir::WriteFile(std::string_view relative, std::string_view bytes) const {
   std::string full = Path(relative);
   MakeDirs(full.substr(0, full.find_last_of('\\')));
   std::ofstream out(full, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return full;
-}
-
-std::string ScratchDir::MakeDir(std::string_view relative) const {
-  std::string full = Path(relative);
-  MakeDirs(full);
   return full;
 }
 

@@ -39,4 +39,7 @@ void RemoveTree(const std::string& path);
 // The folder of the running test program, where the build puts the launcher and fixtures.
 std::string BinDir();
 
+// The running test's "suite.name", made fit for a folder name and cut to 80 characters.
+std::string TestFolderName();
+
 }  // namespace ormix::test
