@@ -49,6 +49,9 @@ inline constexpr std::size_t kAppVersionPieceCapacity = 256;
 inline constexpr std::size_t kWindowTextCapacity = 256;
 // The classic path limit: the temporary directory and the installer path inside it.
 inline constexpr std::size_t kTempPathCapacity = 260;
+// The runtime installer's signer, as its certificate names it, in UTF-16 units. A common name
+// has at most 64 characters; a longer name cannot match a publisher and is not read.
+inline constexpr std::size_t kSignerNameCapacity = 256;
 
 // The largest buffers (the runtime location, the log's tail window, the failure text and the
 // fatal message line) are static where they are declared: the launch runs once, on one thread,

@@ -16,7 +16,8 @@ LoopbackServer::LoopbackServer(const ServerOptions& options) {
   args.insert(
       args.end(),
       {L"--status", std::to_wstring(options.status), L"--chunk", std::to_wstring(options.chunk),
-       L"--delay", std::to_wstring(options.delay_ms), L"--pad", std::to_wstring(options.pad)});
+       L"--delay", std::to_wstring(options.delay_ms), L"--pad", std::to_wstring(options.pad),
+       L"--cache", std::to_wstring(options.cache_seconds), L"--cut", std::to_wstring(options.cut)});
   std::wstring command_line = JoinArguments(args);
 
   // Closing the job's last handle ends the server, also when this process ends without the

@@ -67,14 +67,15 @@ class BoxAnswerer {
   std::thread thread_;
 };
 
-// The installer fixture served by the loopback server, and the variables it reads.
+// The installer fixture served by the loopback server, signed by the publisher this program's
+// settings pin (it links the loopback launcher's), and the variables it reads.
 class OfferTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(server_.listening()) << server_.error(); }
   std::string record() const { return dir_.Path("setup.txt"); }
 
   ScratchDir dir_;
-  LoopbackServer server_{{test::BinDir() + "\\ormix_setup_fixture.exe"}};
+  LoopbackServer server_{{test::BinDir() + "\\setup-fixtures\\signed.exe"}};
   ScopedEnv record_env_{"ORMIX_SETUP_RECORD", dir_.Path("setup.txt")};
   ScopedEnv slot_env_{"ORMIX_SETUP_SLOT", std::nullopt};
   ScopedEnv exit_env_{"ORMIX_SETUP_EXIT", "0"};
@@ -107,7 +108,7 @@ TEST_F(OfferTest, DownloadsAndRunsTheInstallerWithoutAProgressWindow) {
         c.result);
     EXPECT_EQ(boxes.texts().size(), 1u) << "the question, and no failure box";
     EXPECT_EQ(ReadWholeFile(record()),
-              "image " + temp + "\\Harrowmere-Runtime-Setup.exe\nargc 1\n");
+              "image " + temp + "\\Harrowmere-Runtime-Setup.exe\nargc 1\nbuild 1\n");
     EXPECT_FALSE(FileExists(temp + "\\Harrowmere-Runtime-Setup.exe"));
   }
   EXPECT_EQ(server_.Requests().size(), 2u);
