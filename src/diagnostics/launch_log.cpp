@@ -33,6 +33,14 @@ void CreateLogFolders(const char* path) {
   CreateDirectoryA(folder, nullptr);
 }
 
+// Inheritable, because the application receives it as its standard output and error. Sharing
+// read only: viewers may look, but no second launch can write into the same log.
+HANDLE CreateLogFile(const char* path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out,
@@ -59,13 +67,14 @@ int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out
 HANDLE OpenLaunchLog(const char* path, const char* header_line) {
   if (path == nullptr || path[0] == '\0')
     return INVALID_HANDLE_VALUE;
-  CreateLogFolders(path);
-
-  // Inheritable, because the application receives it as its standard output and error. Sharing
-  // read only: viewers may look, but no second launch can write into the same log.
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE log = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The folders exist at every launch but the first, so they are made only when the file cannot
+  // be created without them: each attempt to make one, from the drive down, is a call into the
+  // file system at every start. A file that is created at once had all its folders already.
+  HANDLE log = CreateLogFile(path);
+  if (log == INVALID_HANDLE_VALUE) {
+    CreateLogFolders(path);
+    log = CreateLogFile(path);
+  }
   if (log == INVALID_HANDLE_VALUE)
     return INVALID_HANDLE_VALUE;
 
