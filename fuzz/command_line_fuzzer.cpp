@@ -1,6 +1,7 @@
 // The child's command line, built from whatever arguments the user's shell passed. The input is
 // read as little-endian 16-bit units, Windows' wchar_t; a zero unit ends an argument. The line
-// must split back into exactly the vector by the Windows rules.
+// must split back into exactly the vector by the Windows rules (the launcher's own splitter, which
+// the Windows tests hold against CommandLineToArgvW).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 
 #include "fuzz_support.h"
 #include "launcher/command_line.h"
-#include "support/windows_argv.h"
 
 using ormix::fuzz::Require;
 
@@ -40,7 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(line != nullptr, "the line is built");
   const std::size_t length = std::wcslen(line);
   Require(length <= 2 * total + 3 * args.size(), "the line stays within its worst-case bound");
-  Require(ormix::test::SplitWindowsCommandLine(std::wstring_view(line, length)) == args,
+  int count = -1;
+  ormix::ArgumentBlock split(ormix::SplitCommandLine(line, L"", &count));
+  Require(split != nullptr, "the line is split");
+  Require(std::vector<std::wstring>(split.get(), split.get() + count) == args,
           "the line splits back into the vector");
   std::free(line);
   return 0;

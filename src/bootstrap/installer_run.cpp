@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/handles.h"
+#include "common/system_library.h"
 
 namespace ormix {
 
@@ -20,7 +21,9 @@ int RunInstaller(const wchar_t* installer_path, FileHandle held) {
   // reading and executing, which that allows, while no other program can have changed it since
   // it was checked. Once the process exists, its image is mapped and the hold can go (it must,
   // for the file to be deleted after the run).
-  const BOOL started = ShellExecuteExW(&execute);
+  auto shell_execute =
+      LoadSystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  const BOOL started = shell_execute != nullptr && shell_execute(&execute);
   held.reset();
   // A failed start has been explained already: the shell shows its own error box.
   if (!started || execute.hProcess == nullptr)

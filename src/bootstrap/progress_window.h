@@ -27,6 +27,10 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wparam, LP
 // Dispatches every message waiting in the thread's queue, then returns without waiting.
 void PumpPendingMessages();
 
+// Destroys the window when there is one (its controls go with it), sets frame to null, then
+// dispatches what is left in the queue.
+void CloseProgressWindow(ProgressWindow& window);
+
 // The whole percent of progress out of progress_max (byte counts), 0 to 100; 0 for a maximum
 // of 0.
 int DownloadPercent(ULONG progress, ULONG progress_max);

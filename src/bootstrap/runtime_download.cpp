@@ -97,11 +97,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   DownloadStatusCallback callback = MakeDownloadStatusCallback(&window);
   // The thread initialises no COM apartment: the download does not need one.
   HRESULT result = DownloadToFile(wide_url, installer_path, &callback);
-  if (window.frame != nullptr) {
-    DestroyWindow(window.frame);
-    window.frame = nullptr;
-  }
-  PumpPendingMessages();
+  CloseProgressWindow(window);
 
   // A transfer can end in success with something other than the installer in the file (under
   // Wine an error page, or a body cut short), and what is in TEMP may have been replaced since:

@@ -18,8 +18,12 @@ void RestrictDllSearch() {
   SetDllDirectoryW(L"");
 }
 
+HMODULE LoadSystemLibrary(const wchar_t* dll_name) {
+  return LoadLibraryExW(dll_name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 FARPROC LoadSystemProc(const wchar_t* dll_name, const char* function_name) {
-  HMODULE module = LoadLibraryExW(dll_name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = LoadSystemLibrary(dll_name);
   if (module == nullptr)
     return nullptr;
   return GetProcAddress(module, function_name);

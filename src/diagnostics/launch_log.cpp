@@ -35,6 +35,14 @@ void CreateLogFolders(const wchar_t* path) {
   CreateDirectoryW(folder, nullptr);
 }
 
+// Inheritable, because the application receives it as its standard output and error. Sharing
+// read only: viewers may look, but no second launch can write into the same log.
+HANDLE CreateLogFile(const wchar_t* path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out,
@@ -65,13 +73,14 @@ HANDLE OpenLaunchLog(const char* path, const char* header_line) {
   wchar_t wide_path[kPathCapacity];
   if (WidenUtf8(path, wide_path) != 0)
     return INVALID_HANDLE_VALUE;
-  CreateLogFolders(wide_path);
-
-  // Inheritable, because the application receives it as its standard output and error. Sharing
-  // read only: viewers may look, but no second launch can write into the same log.
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE log = CreateFileW(wide_path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The folders exist at every launch but the first, so they are made only when the file cannot
+  // be created without them: each attempt to make one, from the drive down, is a call into the
+  // file system at every start. A file that is created at once had all its folders already.
+  HANDLE log = CreateLogFile(wide_path);
+  if (log == INVALID_HANDLE_VALUE) {
+    CreateLogFolders(wide_path);
+    log = CreateLogFile(wide_path);
+  }
   if (log == INVALID_HANDLE_VALUE)
     return INVALID_HANDLE_VALUE;
 

@@ -20,6 +20,7 @@
 #include "common/text_format.h"
 #include "common/wide_text.h"
 #include "diagnostics/archive_check.h"
+#include "launcher/command_line.h"
 #include "launcher/run_interpreter.h"
 #include "runtime/runtime_search.h"
 #include "runtime/runtime_url.h"
@@ -92,6 +93,15 @@ int HandleMissingRuntime(const char* launcher_path, RuntimeLocation& location) {
 }
 
 }  // namespace
+
+wchar_t** SplitLauncherCommandLine(int* argc) {
+  const wchar_t* line = GetCommandLineW();
+  // Only an empty line needs the launcher's path: it then stands as entry 0.
+  static wchar_t own_path[kPathCapacity];
+  if (line[0] == L'\0')
+    GetModuleFileNameW(nullptr, own_path, kPathCapacity);
+  return SplitCommandLine(line, own_path, argc);
+}
 
 int GetLauncherPath(char* buffer, std::size_t capacity) {
   if (buffer == nullptr || capacity == 0)

@@ -8,6 +8,10 @@
 
 namespace ormix {
 
+// The launcher's own command line, GetCommandLineW's, split by SplitCommandLine (entry 0 is the
+// launcher as it was invoked). Null when the block cannot be allocated.
+wchar_t** SplitLauncherCommandLine(int* argc);
+
 // The whole launch; the result is the launcher's exit code.
 int LauncherMain(int argc, wchar_t** argv);
 

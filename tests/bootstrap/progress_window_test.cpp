@@ -141,6 +141,23 @@ TEST_F(ProgressWindowTest, FrameThatCannotBeCreatedLeavesEveryHandleNull) {
   EXPECT_EQ(window_.last_percent, 50);
 }
 
+TEST_F(ProgressWindowTest, ClosingDestroysTheWindowAndDrainsTheQueue) {
+  ASSERT_EQ(CreateProgressWindow(&window_, "x"), 0);
+  HWND frame = window_.frame;
+  HWND label = window_.status_label;
+  PostMessageW(nullptr, WM_APP, 0, 0);
+  CloseProgressWindow(window_);
+  EXPECT_EQ(window_.frame, nullptr);
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_FALSE(IsWindow(label));
+  MSG left;
+  EXPECT_FALSE(PeekMessageW(&left, nullptr, 0, 0, PM_NOREMOVE));
+  // Without a window there is only the queue to drain.
+  PostMessageW(nullptr, WM_APP, 0, 0);
+  CloseProgressWindow(window_);
+  EXPECT_FALSE(PeekMessageW(&left, nullptr, 0, 0, PM_NOREMOVE));
+}
+
 int g_dispatched = 0;
 
 LRESULT CALLBACK CountAppMessages(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

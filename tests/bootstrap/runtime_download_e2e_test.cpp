@@ -346,7 +346,8 @@ class NativeFirstFor {
  public:
   explicit NativeFirstFor(const std::wstring& program)
       : key_(L"Software\\Wine\\AppDefaults\\" + program) {
-    for (const wchar_t* dll : {L"urlmon", L"comctl32", L"wininet", L"wintrust", L"crypt32"}) {
+    for (const wchar_t* dll :
+         {L"urlmon", L"comctl32", L"wininet", L"wintrust", L"crypt32", L"user32", L"shell32"}) {
       RegSetKeyValueW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), dll, REG_SZ,
                       L"native,builtin", sizeof L"native,builtin");
     }
@@ -362,7 +363,9 @@ class NativeFirstFor {
 
 // urlmon, comctl32, wininet, wintrust and crypt32 are not KnownDLLs: loaded by name they would
 // come from the launcher's own folder first, and a copy left in a Downloads folder would run inside
-// the launcher (or, as wintrust or crypt32, decide what counts as signed).
+// the launcher (or, as wintrust or crypt32, decide what counts as signed). USER32 (the boxes, the
+// window) and SHELL32 (the installer's start) are bound late too, through the same System32-only
+// load.
 TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   LoopbackServer server({SetupServed()});
   ASSERT_TRUE(server.listening()) << server.error();
@@ -370,8 +373,8 @@ TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   std::string launcher = s.PlaceLauncher("app\\OrmixPlantedTest.exe");
   CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
   NativeFirstFor overrides(L"OrmixPlantedTest.exe");
-  for (const char* name :
-       {"urlmon.dll", "comctl32.dll", "wininet.dll", "wintrust.dll", "crypt32.dll"}) {
+  for (const char* name : {"urlmon.dll", "comctl32.dll", "wininet.dll", "wintrust.dll",
+                           "crypt32.dll", "user32.dll", "shell32.dll"}) {
     ASSERT_TRUE(CopyFileA((BinDir() + "\\ormix_planted_dll.dll").c_str(),
                           (s.LauncherDir() + "\\" + name).c_str(), FALSE));
   }

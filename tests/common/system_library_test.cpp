@@ -24,6 +24,8 @@ TEST(SystemLibraryTest, FunctionIsNullWhenItsDllOrItselfIsMissing) {
   } cases[] = {
       {L"urlmon.dll", "URLDownloadToFileW", true},
       {L"comctl32.dll", "InitCommonControlsEx", true},
+      {L"user32.dll", "MessageBoxA", true},
+      {L"shell32.dll", "ShellExecuteExW", true},
       {L"urlmon.dll", "NoSuchFunction", false},
       {L"ormix-no-such.dll", "URLDownloadToFileW", false},
   };
@@ -44,12 +46,15 @@ std::vector<std::string> ImportedDlls(const std::string& image) {
   return names;
 }
 
-TEST(SystemLibraryTest, ShippedLauncherImportsNeitherUrlmonNorComctl32) {
+// Every DLL bound here at its point of use must stay out of the import table, where it would be
+// loaded at every start (and, outside KnownDLLs, looked for in the launcher's folder first).
+TEST(SystemLibraryTest, ShippedLauncherImportsNoneOfTheDllsItBindsLate) {
   std::string image = test::ReadWholeFile(test::LauncherUnderTest());
   ASSERT_GT(image.size(), 4096u);
   std::vector<std::string> dlls = ImportedDlls(image);
   ASSERT_NE(std::find(dlls.begin(), dlls.end(), "KERNEL32.DLL"), dlls.end());
-  for (const char* name : {"URLMON.DLL", "COMCTL32.DLL"}) {
+  for (const char* name : {"URLMON.DLL", "COMCTL32.DLL", "WININET.DLL", "WINTRUST.DLL",
+                           "CRYPT32.DLL", "USER32.DLL", "SHELL32.DLL"}) {
     EXPECT_EQ(std::find(dlls.begin(), dlls.end(), name), dlls.end()) << name;
   }
 }

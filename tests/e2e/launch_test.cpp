@@ -1,5 +1,6 @@
 // The real launcher run from scenario folders: what reaches the application, and what comes back.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,56 @@ TEST(LaunchTest, ArgumentsReachTheApplicationUnchanged) {
     FixtureRecord record = s.Record();
     ASSERT_TRUE(record.present) << "the application did not run";
     EXPECT_EQ(record.args, Expected(python, user)) << "command line: " << record.command_line;
+  }
+}
+
+// Whatever a shell or another program wrote on the launcher's command line, the application
+// receives what CommandLineToArgvW finds after the program name: the launcher reads its own line
+// by the same rules, those of entry 0 and of an empty line included.
+TEST(LaunchTest, RawCommandLinesReachTheApplicationAsWindowsSplitsThem) {
+  Scenario s;
+  std::wstring launcher = WidenAnsi(s.PlaceLauncher());
+  std::string python = s.PlaceFixture("app\\_internal\\python.exe");
+  const std::wstring lines[] = {
+      L"",
+      L"OrmixConverter",
+      L" \tleading blanks",
+      L"\"" + launcher + L"\"glued \"quoted arg\"",
+      L"\"" + launcher + L" unterminated",
+      L"C:\\\"odd program\" a\\\\\\\"b \"c\"\"d\" \\\\\"e f\"",
+      L"x\ty\n \"\" \"\"\"\" z\\",
+  };
+  for (const std::wstring& line : lines) {
+    SCOPED_TRACE(testing::PrintToString(line));
+    RunResult run = s.RunCommandLine(line);
+    EXPECT_EQ(run.exit_code, 0u);
+    FixtureRecord record = s.Record();
+    ASSERT_TRUE(record.present) << "the application did not run";
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
+    ASSERT_NE(argv, nullptr);
+    std::vector<std::wstring> user(argv + 1, argv + argc);
+    LocalFree(argv);
+    EXPECT_EQ(record.args, Expected(python, user));
+  }
+}
+
+// Most launches show no window and start no installer, so the libraries for those are not loaded:
+// loading them at every start was most of what a launch cost.
+TEST(LaunchTest, PlainLaunchLoadsNoWindowOrShellLibrary) {
+  Scenario s;
+  s.PlaceLauncher();
+  s.PlaceFixture("app\\_internal\\python.exe");
+  std::string modules = s.dir().Path("modules.txt");
+  s.SetScript("parent-modules:" + modules);
+  RunResult run = s.Run({L"x"});
+  EXPECT_EQ(run.exit_code, 0u);
+  std::string list = ReadWholeFile(modules);
+  // Read at all: the launcher's own imports are there.
+  ASSERT_NE(list.find("kernel32.dll\n"), std::string::npos) << list;
+  for (const char* name :
+       {"user32.dll", "shell32.dll", "shlwapi.dll", "comctl32.dll", "urlmon.dll"}) {
+    EXPECT_EQ(list.find(std::string(name) + "\n"), std::string::npos) << name << " in\n" << list;
   }
 }
 

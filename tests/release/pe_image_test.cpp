@@ -84,14 +84,13 @@ TEST_F(PeImageTest, ChecksumMatchesTheImage) {
 }
 
 TEST_F(PeImageTest, ImportsOnlyFromWindowsItself) {
-  // The system libraries the launcher is designed to call; a compiler runtime DLL (libstdc++,
-  // libgcc, libwinpthread) or any other library would be missing on a user's machine or widen
-  // what the launcher can be blamed for.
-  // Only libraries on the system's KnownDLLs list and the C runtime: a library that is not on it
-  // (urlmon, comctl32) would be searched for in the launcher's own folder first, so those are
-  // loaded from System32 at the point of use instead.
-  const std::set<std::string> kAllowed = {"kernel32.dll", "user32.dll", "shell32.dll",
-                                          "shlwapi.dll", "msvcrt.dll"};
+  // KERNEL32 and the C runtime alone; a compiler runtime DLL (libstdc++, libgcc, libwinpthread)
+  // or any other library would be missing on a user's machine or widen what the launcher can be
+  // blamed for. Every other system library is loaded from System32 where it is first needed:
+  // USER32 and SHELL32 because loading them at every start cost more than the rest of a launch,
+  // urlmon and comctl32 also because, not being KnownDLLs, they would be looked for in the
+  // launcher's own folder first.
+  const std::set<std::string> kAllowed = {"kernel32.dll", "msvcrt.dll"};
   // Calls that scanners hold against a program and that a launcher has no use for: writing into
   // or starting threads in other processes, hooking input. Plain LoadLibrary searches the
   // launcher's folder; only LoadLibraryExW with an explicit System32 search is meant to be used.

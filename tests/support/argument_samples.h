@@ -27,13 +27,23 @@ inline std::vector<std::wstring> RandomArguments(std::mt19937& random) {
   return args;
 }
 
-// A command line of random characters after a plain program name: doubled quotes, backslash runs
-// and blanks in every order, such as no quoting routine writes but a caller may pass.
+// A command line of random characters, such as no quoting routine writes but a caller may pass:
+// doubled quotes, backslash runs and blanks in every order, also in the program name (entry 0,
+// which has rules of its own), and now and then an empty line or one that starts with a blank.
 inline std::wstring RandomCommandLine(std::mt19937& random) {
-  static const wchar_t kChars[] = L"ab \t\\\\\\\"\"\"\n\v\r";
-  std::wstring line =
-      random() % 2 ? L"\"C:\\Program Files\\Py\\python.exe\"" : L"C:\\Py\\python.exe";
-  line += L' ';
+  static const wchar_t kChars[] = L"ab \t\\\\\\\"\"\"\n\v\r\f\u00e9";
+  std::wstring line;
+  switch (random() % 4) {
+    case 0:
+      line = L"\"C:\\Program Files\\Py\\python.exe\" ";
+      break;
+    case 1:
+      line = L"C:\\Py\\python.exe ";
+      break;
+    default:
+      // The program name is made of the same random characters.
+      break;
+  }
   int length = static_cast<int>(random() % 16);
   for (int k = 0; k < length; ++k) line += kChars[random() % (std::size(kChars) - 1)];
   return line;

@@ -128,6 +128,8 @@ RunResult RunProgram(const RunOptions& options) {
 
   std::wstring command_line = QuoteArgument(options.program);
   for (const std::wstring& arg : options.arguments) command_line += L" " + QuoteArgument(arg);
+  if (options.command_line)
+    command_line = *options.command_line;
   std::wstring environment = BuildEnvironmentBlock(options.environment);
   BOOL created = CreateProcessW(options.program.c_str(), command_line.data(), nullptr, nullptr,
                                 TRUE, CREATE_UNICODE_ENVIRONMENT, environment.data(),

@@ -31,9 +31,12 @@ struct EnvChange {
 struct RunOptions {
   std::wstring program;                 // full path of the exe
   std::vector<std::wstring> arguments;  // after argv[0], which is the program path
-  std::vector<EnvChange> environment;   // applied to a copy of this process's environment
-  std::wstring current_dir;             // empty: this process's own
-  BoxAnswer answer;                     // empty: every box gets IDOK, or IDNO for a question
+  // The whole command line exactly as the program is to receive it, in place of the quoted path
+  // and arguments: what a shell or another program may pass, empty included.
+  std::optional<std::wstring> command_line;
+  std::vector<EnvChange> environment;  // applied to a copy of this process's environment
+  std::wstring current_dir;            // empty: this process's own
+  BoxAnswer answer;                    // empty: every box gets IDOK, or IDNO for a question
   DWORD timeout_ms = 60000;
 };
 

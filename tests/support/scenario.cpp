@@ -86,6 +86,15 @@ RunResult Scenario::Run(const std::vector<std::wstring>& args, BoxAnswer answer)
   return RunProgram(options);
 }
 
+RunResult Scenario::RunCommandLine(const std::wstring& line) {
+  DeleteFileA(record_path().c_str());
+  RunOptions options;
+  options.program = WidenAnsi(launcher_);
+  options.command_line = line;
+  options.environment = env_;
+  return RunProgram(options);
+}
+
 FixtureRecord Scenario::Record() const {
   FixtureRecord record;
   std::string text = ReadWholeFile(record_path());

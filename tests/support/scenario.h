@@ -53,6 +53,8 @@ class Scenario {
   void SetScript(const std::string& script) { SetEnv("ORMIX_FIXTURE_SCRIPT", script); }
 
   RunResult Run(const std::vector<std::wstring>& args = {}, BoxAnswer answer = {});
+  // Runs the launcher with exactly this command line.
+  RunResult RunCommandLine(const std::wstring& line);
   FixtureRecord Record() const;
   std::string record_path() const { return dir_.Path("record.txt"); }
 
