@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/ascii.h"
+#include "common/utf8.h"
 #include "diagnostics/archive_check.h"
 #include "fuzz_support.h"
 
@@ -45,7 +46,7 @@ int ExpectedResult(std::string_view path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // A C string, as GetModuleFileNameA gives it.
+  // A C string, as the launcher holds its own path.
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string path(bytes.substr(0, bytes.find('\0')));
   const int result = ormix::IsArchiveTempPath(path.c_str());
@@ -62,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(whole.text().find("Then open " + file_name + " in the extracted folder.") !=
               std::string_view::npos,
           "the message names the launcher's file");
-  Require(message.text() == whole.text().substr(0, capacity - 1),
-          "a smaller buffer gets the message cut");
+  // Cut at the capacity, or up to three bytes before it where the cut would split a character.
+  const std::string_view full = whole.text();
+  const std::size_t kept =
+      full.size() < capacity ? full.size() : ormix::Utf8CutLength(full, capacity - 1);
+  Require(message.text() == full.substr(0, kept), "a smaller buffer gets the message cut");
   return 0;
 }

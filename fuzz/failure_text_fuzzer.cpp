@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/utf8.h"
 #include "diagnostics/failure_text.h"
 #include "fuzz_support.h"
 
@@ -50,6 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view longer = cut.text().size() < text.size() ? text : cut.text();
   Require(longer.substr(0, shorter.size()) == shorter, "a smaller buffer gets the report cut");
 
+  // Texts in UTF-8 give a report in UTF-8 at any capacity: the box must be able to show it.
+  if (ormix::IsValidUtf8(name) && ormix::IsValidUtf8(email) && ormix::IsValidUtf8(log_path) &&
+      ormix::IsValidUtf8(last_line)) {
+    Require(ormix::IsValidUtf8(text) && ormix::IsValidUtf8(cut.text()),
+            "the report of UTF-8 texts is UTF-8, whole or cut");
+  }
+
   // Whatever the texts hold, '%' included, they appear as they are.
   if (name.size() < 200) {
     const char* tail =
@@ -63,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(text.find("\n\nPython reported: " + last_line) != std::string_view::npos,
             "the log's last line is reported as it is");
   }
-  if (text.size() < ormix::kFailureTextCapacity - 1) {
+  // Not cut: a cut keeps all but at most the three bytes of a character it would have split.
+  if (text.size() + 3 < ormix::kFailureTextCapacity - 1) {
     Require(EndsWith(text, " " + email + "."), "the report ends with the support address");
     if (log_path.empty()) {
       Require(text.find("\n\nNo launch log could be written.") != std::string_view::npos,

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/utf8.h"
 #include "diagnostics/log_tail.h"
 #include "fuzz_support.h"
 
@@ -23,6 +24,27 @@ std::string TrimmedHeader(std::string_view header) {
   return std::string(header.substr(0, ormix::kLogLineCap));
 }
 
+// A stand-in for a single-byte ANSI code page (ISO 8859-1) that gives up on the byte 0x9F, so
+// that both the decoder and the reader's own fallback are exercised.
+int DecodeLatin1(std::string_view bytes, std::size_t limit, char* out, std::size_t capacity) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0x9F)
+      return -1;
+    if (c < 0x80) {
+      text.push_back(static_cast<char>(c));
+    } else {
+      text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  text.resize(ormix::Utf8CutLength(text, capacity - 1));
+  text.copy(out, text.size());
+  out[text.size()] = '\0';
+  return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -32,35 +54,56 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view window =
       log.substr(size > ormix::kLogTailWindow ? size - ormix::kLogTailWindow : 0);
 
-  ormix::fuzz::Output line(ormix::kLogLineCapacity);
-  ormix::FindLastLogLine(window, header.c_str(), line.data(), line.capacity());
-  Require(line.Terminated(), "the line is terminated within its 301 bytes");
-  const std::string_view found = line.text();
-  Require(found.size() <= ormix::kLogLineCap, "the line is at most 300 bytes");
-  Require(window.find(found) != std::string_view::npos, "the line is a piece of the window");
-  Require(found.find('\n') == std::string_view::npos, "the line is one line");
+  const std::string_view found = ormix::FindLastLogLine(window, header.c_str());
   if (!found.empty()) {
+    Require(found.data() >= window.data() &&
+                found.data() + found.size() <= window.data() + window.size(),
+            "the line is a piece of the window");
+    Require(found.find('\n') == std::string_view::npos, "the line is one line");
+    Require(found.find('\0') == std::string_view::npos, "a zero byte ends the line's text");
     Require(!IsBlank(found.front()), "the line is trimmed at its start");
     // A zero byte ends a line's text, so what stood before it may end in white space.
-    Require(!IsBlank(found.back()) || found.size() == ormix::kLogLineCap ||
-                window.find(std::string(found) + '\0') != std::string_view::npos,
-            "the line is trimmed at its end, unless the cap or a zero byte cut it");
-    Require(found != TrimmedHeader(header), "the line is never the header line");
+    const bool cut_by_zero = found.data() + found.size() < window.data() + window.size() &&
+                             found.data()[found.size()] == '\0';
+    Require(!IsBlank(found.back()) || cut_by_zero,
+            "the line is trimmed at its end, unless a zero byte cut it");
+    Require(found.substr(0, ormix::kLogLineCap) != TrimmedHeader(header),
+            "the line is never the header line");
   }
 
-  // A smaller output gets the same line, cut.
-  const std::size_t small = 1 + (size > 0 ? data[size - 1] : 0) % ormix::kLogLineCapacity;
-  ormix::fuzz::Output cut(small);
-  ormix::FindLastLogLine(window, header.c_str(), cut.data(), cut.capacity());
-  Require(cut.Terminated(), "a cut line is terminated within its capacity");
-  Require(cut.text() == found.substr(0, small - 1), "a smaller output gets the line cut");
+  // What the report shows: always UTF-8, at most the line's first 300 bytes decoded, within any
+  // capacity; UTF-8 lines as they are.
+  const std::size_t small = 1 + (size > 0 ? data[size - 1] : 0) % ormix::kDecodedLogLineCapacity;
+  for (ormix::AnsiDecoder decoder :
+       {static_cast<ormix::AnsiDecoder>(DecodeLatin1), static_cast<ormix::AnsiDecoder>(nullptr)}) {
+    ormix::fuzz::Output shown(ormix::kDecodedLogLineCapacity);
+    ormix::DecodeLogLine(found, decoder, shown.data(), shown.capacity());
+    Require(shown.Terminated(), "the shown line is terminated within its capacity");
+    Require(ormix::IsValidUtf8(shown.text()), "what the report shows is always valid UTF-8");
+    if (ormix::IsValidUtf8(found)) {
+      Require(shown.text() == found.substr(0, ormix::Utf8CutLength(found, ormix::kLogLineCap)),
+              "a UTF-8 line is shown as it is, cut at a character within 300 bytes");
+    }
+    ormix::fuzz::Output cut(small);
+    ormix::DecodeLogLine(found, decoder, cut.data(), cut.capacity());
+    Require(cut.Terminated() && ormix::IsValidUtf8(cut.text()),
+            "a smaller output is terminated and valid UTF-8");
+    Require(shown.text().substr(0, cut.text().size()) == cut.text(),
+            "a smaller output gets the same text, cut");
+  }
 
   // The file reader looks at the last 8192 bytes and nothing else.
   const std::string path = ormix::fuzz::ScratchFolder() + "/launch.log";
   ormix::fuzz::WriteBytes(path, log);
-  ormix::fuzz::Output read(ormix::kLogLineCapacity);
-  Require(ormix::ReadLastLogLine(path.c_str(), header.c_str(), read.data(), read.capacity()) == 0,
+  ormix::fuzz::Output read(ormix::kDecodedLogLineCapacity);
+  Require(ormix::ReadLastLogLine(path.c_str(), header.c_str(), read.data(), read.capacity(),
+                                 DecodeLatin1) == 0,
           "a log that exists is read");
-  Require(read.Terminated() && read.text() == found, "reading the file finds the same line");
+  Require(read.Terminated() && ormix::IsValidUtf8(read.text()), "the read line is valid UTF-8");
+  if (size <= ormix::kLogTailWindow) {
+    ormix::fuzz::Output same(ormix::kDecodedLogLineCapacity);
+    ormix::DecodeLogLine(found, DecodeLatin1, same.data(), same.capacity());
+    Require(read.text() == same.text(), "reading the file finds the same line");
+  }
   return 0;
 }

@@ -4,14 +4,19 @@
 
 #include <windows.h>
 
+#include <utility>
+
+#include "bootstrap/installer_check.h"
 #include "bootstrap/installer_run.h"
 #include "bootstrap/progress_window.h"
 #include "bootstrap/status_callback.h"
 #include "common/message_box.h"
 #include "common/limits.h"
+#include "common/product.h"
 #include "common/runtime_family.h"
 #include "common/system_library.h"
 #include "common/text_format.h"
+#include "common/wide_text.h"
 
 namespace ormix {
 namespace {
@@ -22,13 +27,30 @@ using DownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const wchar_t* url
                                                 const wchar_t* file, DWORD reserved,
                                                 DownloadStatusCallback* callback);
 
-// urlmon is loaded from System32 here rather than imported (see common/system_library.h). A
-// download that cannot even start counts as a failed one.
+using DeleteCacheEntryFunction = BOOL(WINAPI*)(const wchar_t* url);
+
+// The download goes through the system's URL cache, which may hold an older installer under the
+// same URL. Its entry is removed before the transfer, so the installer comes from the server, and
+// after it, so what was fetched is not kept there. The callback's bind flags would be the other
+// way, but Wine's URLDownloadToFileW asks for them and then drops them (it always transfers
+// through the cache), so only this way works on both and can be tested here.
+void DeleteCachedCopy(const wchar_t* url) {
+  auto forget =
+      LoadSystemFunction<DeleteCacheEntryFunction>(L"wininet.dll", "DeleteUrlCacheEntryW");
+  if (forget != nullptr)
+    forget(url);
+}
+
+// urlmon and wininet are loaded from System32 here rather than imported (see
+// common/system_library.h). A download that cannot even start counts as a failed one.
 HRESULT DownloadToFile(const wchar_t* url, const wchar_t* file, DownloadStatusCallback* callback) {
   auto download = LoadSystemFunction<DownloadToFileFunction>(L"urlmon.dll", "URLDownloadToFileW");
   if (download == nullptr)
     return E_FAIL;
-  return download(nullptr, url, file, 0, callback);
+  DeleteCachedCopy(url);
+  HRESULT result = download(nullptr, url, file, 0, callback);
+  DeleteCachedCopy(url);
+  return result;
 }
 
 // Fills path with the temporary directory followed by the installer's name; -1 when there is no
@@ -66,7 +88,7 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   if (MakeInstallerPath(installer_path) != 0)
     return 1;
   wchar_t wide_url[kWideUrlCapacity];
-  if (MultiByteToWideChar(CP_UTF8, 0, url, -1, wide_url, static_cast<int>(kWideUrlCapacity)) == 0)
+  if (WidenUtf8(url, wide_url) != 0)
     return 1;
 
   // The download runs without a window when it cannot be created.
@@ -77,14 +99,26 @@ int OfferRuntimeDownload(const char* caption, const char* url) {
   HRESULT result = DownloadToFile(wide_url, installer_path, &callback);
   CloseProgressWindow(window);
 
-  if (FAILED(result)) {
+  // A transfer can end in success with something other than the installer in the file (under
+  // Wine an error page, or a body cut short), and what is in TEMP may have been replaced since:
+  // the file is held unchangeable, then checked, and only then run. A file that fails a check is
+  // a failed download, and goes.
+  FileHandle held;
+  bool refused = false;
+  if (SUCCEEDED(result)) {
+    refused =
+        OpenCheckedInstaller(installer_path, {kVerifyInstaller, kInstallerPublisher}, held) != 0;
+    if (refused)
+      DeleteFileW(installer_path);
+  }
+  if (FAILED(result) || refused) {
     ShowMessageBox(
         "The Harrowmere Runtime could not be downloaded. Please check your internet connection "
         "and try again, or install the runtime manually from the Harrowmere releases page.",
         caption, MB_ICONERROR | MB_SETFOREGROUND);
     return 1;
   }
-  return RunInstaller(installer_path);
+  return RunInstaller(installer_path, std::move(held));
 }
 
 }  // namespace ormix

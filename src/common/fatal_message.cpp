@@ -14,7 +14,8 @@ namespace ormix {
 void ShowFatalMessage(const char* text) {
   static char line[kFatalLineCapacity];
   std::size_t length = Format(line, "%s: %s\n", kDisplayName, text);
-  // Written straight to the handle: a GUI program's C runtime streams may not be attached to it.
+  // Written straight to the handle, as UTF-8 bytes: a GUI program's C runtime streams may not be
+  // attached to it, and they would convert the text to the ANSI code page.
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     DWORD written = 0;

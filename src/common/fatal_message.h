@@ -3,8 +3,9 @@
 
 namespace ormix {
 
-// Writes "<display name>: <text>\n" to standard error, then shows the text in an error box with
-// no owner, captioned with the display name. Returns once the user has dismissed the box.
+// Writes "<display name>: <text>\n" to standard error in UTF-8, then shows the same text in an
+// error box with no owner, captioned with the display name. Returns once the user has dismissed
+// the box.
 void ShowFatalMessage(const char* text);
 
 }  // namespace ormix

@@ -6,20 +6,32 @@
 
 #include "common/limits.h"
 #include "common/text_format.h"
+#include "common/wide_text.h"
 
 namespace ormix {
+namespace {
+
+// A path without an exact wide form names nothing that exists.
+DWORD AttributesOf(const char* path) {
+  wchar_t wide[kPathCapacity];
+  if (WidenUtf8(path, wide) != 0)
+    return INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(wide);
+}
+
+}  // namespace
 
 bool PathExists(const char* path) {
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+  return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsExistingFile(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool IsExistingDirectory(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -1,4 +1,4 @@
-// Attribute probes on ANSI paths. They only look; nothing is opened or created.
+// Attribute probes on paths (UTF-8). They only look; nothing is opened or created.
 #pragma once
 
 namespace ormix {

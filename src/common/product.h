@@ -19,4 +19,10 @@ inline constexpr const char kAppDataFolder[] = ORMIX_CFG_APPDATA_FOLDER;
 // compiling that file alone again.
 extern const char kDefaultInstallerUrl[];
 
+// What the downloaded runtime installer must be before it runs, from the same translation unit:
+// whether its Authenticode signature is verified, and the publisher that must have signed it
+// (UTF-8, the signing certificate's common name; empty: any valid signature).
+extern const bool kVerifyInstaller;
+extern const char kInstallerPublisher[];
+
 }  // namespace ormix

@@ -2,6 +2,10 @@
 // behaves the same in the Windows build and the native sanitizer build.
 #include "common/text_format.h"
 
+#include <string_view>
+
+#include "common/utf8.h"
+
 namespace ormix {
 namespace {
 
@@ -11,8 +15,11 @@ class BoundedWriter {
   BoundedWriter(CharT* dst, std::size_t capacity) : dst_(dst), capacity_(capacity) {}
 
   void Put(CharT c) {
-    if (length_ + 1 < capacity_)
+    if (length_ + 1 < capacity_) {
       dst_[length_++] = c;
+    } else {
+      cut_ = true;
+    }
   }
 
   template <typename SourceChar>
@@ -35,6 +42,12 @@ class BoundedWriter {
   }
 
   std::size_t Finish() {
+    // Narrow text is UTF-8: a cut that left the first bytes of a character behind would make
+    // the whole text invalid, and its wide form (a message box, a path) could not be made.
+    if constexpr (sizeof(CharT) == 1) {
+      if (cut_)
+        length_ = Utf8CutLength(std::string_view(dst_, length_), length_);
+    }
     dst_[length_] = 0;
     return length_;
   }
@@ -43,6 +56,7 @@ class BoundedWriter {
   CharT* dst_;
   std::size_t capacity_;
   std::size_t length_ = 0;
+  bool cut_ = false;
 };
 
 template <typename CharT>

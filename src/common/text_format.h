@@ -1,5 +1,6 @@
 // The one bounded formatter. Every write into a fixed buffer goes through it: the result is cut
 // at capacity - 1 and always terminated, so no call site can overrun or forget the terminator.
+// Narrow text is UTF-8, and a cut never leaves part of a character at its end.
 //
 // Directives: %s (text of the buffer's own character type), %.*s (an int precision, then text),
 // %d, %u, %lu, %llu (all take integers of any width; signedness comes from the directive) and %%.

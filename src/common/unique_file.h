@@ -12,8 +12,9 @@ struct FileCloser {
 
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a file for reading as bytes ("rb"). The path is the launcher's own text; where the
-// platform needs another form, this is the one place that converts it. Empty on failure.
+// Opens a file for reading as bytes ("rb"). The path is UTF-8, the launcher's own text; on
+// Windows this is the one place that widens it for the C runtime (unique_file_windows.cpp).
+// Empty on failure.
 UniqueFile OpenForReading(const char* path);
 
 }  // namespace ormix

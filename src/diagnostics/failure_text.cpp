@@ -1,6 +1,7 @@
 #include "diagnostics/failure_text.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "common/text_format.h"
 
@@ -36,6 +37,8 @@ constexpr ExitCodeDetail kExitCodeDetails[] = {
      "back in, or restart the computer, then try again."},
 };
 
+constexpr const char kLineDetail[] = "Python reported: %s%s";
+
 constexpr const char kPermissionHint[] =
     " It is not allowed to write where it is. Move the folder somewhere you own, such as "
     "Documents, or run it from a different drive.";
@@ -56,6 +59,20 @@ constexpr LineHint kLineHints[] = {
     {"PermissionError", kPermissionHint},
     {"Permission denied", kPermissionHint},
 };
+
+constexpr std::size_t LongestHint() {
+  std::size_t longest = 0;
+  for (const LineHint& entry : kLineHints) {
+    std::size_t length = std::string_view(entry.hint).size();
+    longest = length > longest ? length : longest;
+  }
+  return longest;
+}
+
+// The decoded last line with any hint is never cut short.
+static_assert(sizeof kLineDetail - 5 + kDecodedLogLineCapacity - 1 + LongestHint() <
+                  kDetailCapacity,
+              "the detail paragraph holds the longest line and hint");
 
 }  // namespace
 
@@ -92,7 +109,7 @@ void ComposeFailureText(const char* display_name, std::uint32_t exit_code, std::
   if (const char* known = DetailForExitCode(exit_code)) {
     Format(detail, known, display_name);
   } else if (last_line[0] != '\0') {
-    Format(detail, "Python reported: %s%s", last_line, HintForLogLine(last_line));
+    Format(detail, kLineDetail, last_line, HintForLogLine(last_line));
   } else {
     Format(detail, "It exited with code %lu and left no message.", exit_code);
   }

@@ -13,8 +13,9 @@ namespace ormix {
 int ChooseLaunchLogPath(const char* app_root, const char* product_key, char* out,
                         std::size_t capacity);
 
-// Creates the log's folders and the file (truncating an earlier run's log), writes the header
-// line and a line feed, and returns an inheritable write handle, or INVALID_HANDLE_VALUE.
+// Creates the file (truncating an earlier run's log), and its folders first when they are missing,
+// writes the header line (its UTF-8 bytes) and a line feed, and returns an inheritable write
+// handle, or INVALID_HANDLE_VALUE. The path is UTF-8; one without an exact wide form gives no log.
 HANDLE OpenLaunchLog(const char* path, const char* header_line);
 
 }  // namespace ormix

@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string_view>
 
 #include "bootstrap/runtime_download.h"
 #include "common/ascii.h"
+#include "common/environment.h"
 #include "common/exit_codes.h"
 #include "common/fatal_message.h"
 #include "common/file_probe.h"
@@ -16,6 +18,7 @@
 #include "common/path_join.h"
 #include "common/product.h"
 #include "common/text_format.h"
+#include "common/wide_text.h"
 #include "diagnostics/archive_check.h"
 #include "launcher/command_line.h"
 #include "launcher/run_interpreter.h"
@@ -25,18 +28,22 @@
 namespace ormix {
 namespace {
 
+// The user's arguments as UTF-8. An unpaired surrogate, which UTF-8 cannot hold, becomes U+FFFD:
+// the argument still arrives, as close to what was typed as UTF-8 allows.
 bool ConvertArgumentsToUtf8(HeapStringVector<char>& utf8, int argc, wchar_t** argv) {
   if (!utf8.Allocate(static_cast<std::size_t>(argc)))
     return false;
   for (int i = 0; i < argc; ++i) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
+    std::size_t units = std::wcslen(argv[i]);
+    if (units > (static_cast<std::size_t>(-1) - 1) / kUtf8BytesPerUtf16Unit)
       return false;
-    auto* text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size)));
+    std::size_t size = units * kUtf8BytesPerUtf16Unit + 1;
+    auto* text = static_cast<char*>(std::malloc(size));
     if (text == nullptr)
       return false;
     utf8.Set(static_cast<std::size_t>(i), text);
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, text, size, nullptr, nullptr);
+    if (NarrowToUtf8(argv[i], text, size, Malformed::kReplace) != 0)
+      return false;
   }
   return true;
 }
@@ -97,11 +104,16 @@ wchar_t** SplitLauncherCommandLine(int* argc) {
 }
 
 int GetLauncherPath(char* buffer, std::size_t capacity) {
-  DWORD length = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(capacity));
-  // A length that fills the buffer may be a cut path.
-  if (length == 0 || length >= capacity)
+  if (buffer == nullptr || capacity == 0)
     return -1;
-  return 0;
+  buffer[0] = '\0';
+  wchar_t wide[kPathCapacity];
+  DWORD length = GetModuleFileNameW(nullptr, wide, kPathCapacity);
+  // A length that fills the buffer may be a cut path. The UTF-8 form must fit whole and be
+  // exact: a path changed by the conversion would be another folder's.
+  if (length == 0 || length >= kPathCapacity)
+    return -1;
+  return NarrowToUtf8(wide, buffer, capacity);
 }
 
 void SwitchToWindowlessInterpreter(RuntimeLocation& location) {
@@ -124,17 +136,17 @@ void SetApplicationEnvironment(const char* launcher_path, const RuntimeLocation&
   if (!folder.empty()) {
     char text[kPathCapacity];
     Format(text, "%.*s", static_cast<int>(folder.size()), folder.data());
-    SetEnvironmentVariableA("ORMIX_LAUNCHER_DIR", text);
+    SetEnvironment("ORMIX_LAUNCHER_DIR", text);
   }
   // The application's root is the runtime's home, also for the shared runtime.
   if (location.runtime_home[0] != '\0') {
-    SetEnvironmentVariableA("ORMIX_APP_ROOT", location.runtime_home);
+    SetEnvironment("ORMIX_APP_ROOT", location.runtime_home);
   }
   if (HasPortableDataFolder(location.app_root))
-    SetEnvironmentVariableA("ORMIX_PORTABLE", "1");
-  SetEnvironmentVariableA("ORMIX_PRODUCT_NAME", kProductKey);
-  SetEnvironmentVariableA("ORMIX_PRODUCT_DISPLAY", kDisplayName);
-  SetEnvironmentVariableA("ORMIX_PRODUCT_VERSION", kVersion);
+    SetEnvironment("ORMIX_PORTABLE", "1");
+  SetEnvironment("ORMIX_PRODUCT_NAME", kProductKey);
+  SetEnvironment("ORMIX_PRODUCT_DISPLAY", kDisplayName);
+  SetEnvironment("ORMIX_PRODUCT_VERSION", kVersion);
 }
 
 int LauncherMain(int argc, wchar_t** argv) {

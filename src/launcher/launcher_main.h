@@ -15,7 +15,8 @@ wchar_t** SplitLauncherCommandLine(int* argc);
 // The whole launch; the result is the launcher's exit code.
 int LauncherMain(int argc, wchar_t** argv);
 
-// The launcher's own full path. -1 when it cannot be read or may have been cut by capacity.
+// The launcher's own full path in UTF-8. -1 (with buffer empty) when it cannot be read, may have
+// been cut, does not fit capacity, or holds a surrogate without its partner (no exact UTF-8 form).
 int GetLauncherPath(char* buffer, std::size_t capacity);
 
 // Replaces a "\python.exe" interpreter (any case) by the "pythonw.exe" beside it when that file

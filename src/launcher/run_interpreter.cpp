@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/exit_codes.h"
 #include "common/fatal_message.h"
@@ -14,6 +15,7 @@
 #include "common/limits.h"
 #include "common/product.h"
 #include "common/text_format.h"
+#include "common/wide_text.h"
 #include "diagnostics/failure_report.h"
 #include "diagnostics/launch_log.h"
 #include "launcher/command_line.h"
@@ -55,21 +57,20 @@ bool BuildChildArgs(HeapStringVector<char>& child, const char* interpreter_path,
   return true;
 }
 
-// The interpreter path is in the ANSI code page; the user's arguments were held as UTF-8.
+// Every entry is UTF-8: the interpreter's path as the launcher found it, the user's arguments as
+// they were given.
 bool WidenChildArgs(HeapStringVector<wchar_t>& wide, const HeapStringVector<char>& child) {
   if (!wide.Allocate(child.size()))
     return false;
   for (std::size_t i = 0; i < child.size(); ++i) {
-    UINT code_page = i == 0 ? CP_ACP : CP_UTF8;
-    int length = MultiByteToWideChar(code_page, 0, child[i], -1, nullptr, 0);
-    if (length <= 0)
-      return false;
-    auto* text =
-        static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(length) * sizeof(wchar_t)));
+    // Never more units than bytes.
+    std::size_t capacity = std::strlen(child[i]) + 1;
+    auto* text = static_cast<wchar_t*>(std::malloc(capacity * sizeof(wchar_t)));
     if (text == nullptr)
       return false;
     wide.Set(i, text);
-    MultiByteToWideChar(code_page, 0, child[i], -1, text, length);
+    if (WidenUtf8(child[i], text, capacity) != 0)
+      return false;
   }
   return true;
 }
@@ -161,8 +162,9 @@ int RunInterpreter(const RuntimeLocation& location, const char* const* utf8_args
   HeapText<wchar_t> command_line;
   if (int code = MakeChildCommandLine(location, utf8_args, argc, command_line); code != 0)
     return code;
+  // The same text as the command line's entry 0, which was widened already, so it converts.
   wchar_t application[kPathCapacity];
-  MultiByteToWideChar(CP_ACP, 0, location.interpreter_path, -1, application, kPathCapacity);
+  WidenUtf8(location.interpreter_path, application);
 
   char header[kPathCapacity];
   Format(header, "%s %s launcher: %s -m %s", kDisplayName, kVersion, location.interpreter_path,

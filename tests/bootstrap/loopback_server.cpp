@@ -7,16 +7,17 @@
 namespace ormix::test {
 
 LoopbackServer::LoopbackServer(const ServerOptions& options) {
-  std::wstring log = WidenAnsi(dir_.Path("requests.log"));
-  std::wstring ready = WidenAnsi(dir_.Path("ready"));
-  std::vector<std::wstring> args = {WidenAnsi(BinDir() + "\\ormix_http_fixture.exe"),
+  std::wstring log = Widen(dir_.Path("requests.log"));
+  std::wstring ready = Widen(dir_.Path("ready"));
+  std::vector<std::wstring> args = {Widen(BinDir() + "\\ormix_http_fixture.exe"),
                                     std::to_wstring(kLoopbackPort), log, ready};
   if (!options.file.empty())
-    args.insert(args.end(), {L"--file", WidenAnsi(options.file)});
+    args.insert(args.end(), {L"--file", Widen(options.file)});
   args.insert(
       args.end(),
       {L"--status", std::to_wstring(options.status), L"--chunk", std::to_wstring(options.chunk),
-       L"--delay", std::to_wstring(options.delay_ms), L"--pad", std::to_wstring(options.pad)});
+       L"--delay", std::to_wstring(options.delay_ms), L"--pad", std::to_wstring(options.pad),
+       L"--cache", std::to_wstring(options.cache_seconds), L"--cut", std::to_wstring(options.cut)});
   std::wstring command_line = JoinArguments(args);
 
   // Closing the job's last handle ends the server, also when this process ends without the

@@ -15,11 +15,13 @@ namespace ormix::test {
 inline constexpr int kLoopbackPort = ORMIX_TEST_HTTP_PORT;
 
 struct ServerOptions {
-  std::string file;   // body of every 200 response
-  int status = 200;   // another status: a short text body instead
-  int chunk = 16384;  // bytes per send
-  int delay_ms = 10;  // pause after each chunk
-  int pad = 0;        // zero bytes appended to the file
+  std::string file;       // body of every 200 response
+  int status = 200;       // another status: a short text body instead
+  int chunk = 16384;      // bytes per send
+  int delay_ms = 10;      // pause after each chunk
+  int pad = 0;            // zero bytes appended to the file
+  int cache_seconds = 0;  // > 0: headers that let the response be cached this long
+  long long cut = -1;     // >= 0: the body ends after this many bytes, Content-Length says whole
 };
 
 class LoopbackServer {

@@ -4,16 +4,11 @@
 
 #include "bootstrap/progress_window.h"
 #include "common/runtime_family.h"
+#include "support/message_boxes.h"
 #include "support/process_run.h"
 
 namespace ormix::test {
 namespace {
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
 
 bool IsProcessImage(DWORD process_id, const std::wstring& image) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
@@ -47,7 +42,7 @@ int TitlePercent(const std::wstring& title) {
 }
 
 ProgressWatcher::ProgressWatcher(const std::string& launcher_path, std::string screenshot_path)
-    : launcher_(WidenAnsi(launcher_path)),
+    : launcher_(Widen(launcher_path)),
       screenshot_(std::move(screenshot_path)),
       thread_([this] { Watch(); }) {}
 
@@ -85,7 +80,7 @@ void ProgressWatcher::Watch() {
     // The frame exists a moment before its label.
     if (label == nullptr && (label = FindWindowExW(frame, nullptr, L"Static", nullptr)) == nullptr)
       continue;
-    ProgressState state{TextOf(frame), TextOf(label)};
+    ProgressState state{WindowText(frame), WindowText(label)};
     // Read again after the texts: a destroyed window reads as empty. DestroyWindow takes the
     // label before the frame.
     if (!IsWindow(frame) || !IsWindow(label))

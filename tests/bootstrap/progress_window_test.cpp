@@ -16,13 +16,8 @@
 namespace ormix {
 namespace {
 
+using test::ClassName;
 using test::WindowText;
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
 
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child) {
@@ -58,7 +53,7 @@ TEST_F(ProgressWindowTest, CreatesTheCentredFrameWithItsLabelAndBar) {
   EXPECT_EQ(window_.caption, caption);
   EXPECT_EQ(window_.last_percent, -1);
 
-  EXPECT_EQ(ClassOf(window_.frame), kProgressWindowClass);
+  EXPECT_EQ(ClassName(window_.frame), kProgressWindowClass);
   EXPECT_EQ(WindowText(window_.frame), L"Installing the Harrowmere Runtime");
   EXPECT_TRUE(IsWindowVisible(window_.frame));
   // Windows adds bits of its own (clip siblings, window edge); only ours are checked.
@@ -75,7 +70,7 @@ TEST_F(ProgressWindowTest, CreatesTheCentredFrameWithItsLabelAndBar) {
              (GetSystemMetrics(SM_CYSCREEN) - 150) / 2, 440, 150);
 
   EXPECT_EQ(GetParent(window_.status_label), window_.frame);
-  EXPECT_EQ(ClassOf(window_.status_label), L"Static");
+  EXPECT_EQ(ClassName(window_.status_label), L"Static");
   // No SS_ bits: left-aligned text that wraps.
   EXPECT_EQ(GetWindowLongW(window_.status_label, GWL_STYLE), WS_CHILD | WS_VISIBLE);
   EXPECT_EQ(GetWindowLongW(window_.status_label, GWL_ID), 0);
@@ -83,7 +78,7 @@ TEST_F(ProgressWindowTest, CreatesTheCentredFrameWithItsLabelAndBar) {
   ExpectRect(ChildRect(window_.status_label), 16, 16, 400, 40);
 
   EXPECT_EQ(GetParent(window_.progress_bar), window_.frame);
-  EXPECT_EQ(ClassOf(window_.progress_bar), L"msctls_progress32");
+  EXPECT_EQ(ClassName(window_.progress_bar), L"msctls_progress32");
   EXPECT_EQ(GetWindowLongW(window_.progress_bar, GWL_STYLE), WS_CHILD | WS_VISIBLE);
   EXPECT_EQ(WindowText(window_.progress_bar), L"Runtime download progress");
   ExpectRect(ChildRect(window_.progress_bar), 16, 64, 400, 22);
@@ -128,7 +123,7 @@ TEST_F(ProgressWindowTest, ASecondWindowInTheSameProcessIsANewWindow) {
   ASSERT_EQ(CreateProgressWindow(&second, "second"), 0);
   EXPECT_NE(second.frame, window_.frame);
   EXPECT_NE(second.progress_bar, nullptr);
-  EXPECT_EQ(ClassOf(second.frame), kProgressWindowClass);
+  EXPECT_EQ(ClassName(second.frame), kProgressWindowClass);
   DestroyWindow(second.frame);
   EXPECT_TRUE(IsWindow(window_.frame));
 }

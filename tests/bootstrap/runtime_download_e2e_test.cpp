@@ -2,41 +2,48 @@
 // its download base, run from scenario folders, its boxes answered and its window watched.
 #include <windows.h>
 #include <winsock2.h>
+#include <wininet.h>
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <regex>
 #include <string>
 
 #include "loopback_server.h"
+#include "product_config.h"
 #include "progress_watcher.h"
+#include "support/folder_names.h"
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
+// The loopback launcher is this build's, whatever launcher the other tests are given.
+const Identity& product = BuiltIdentity();
 const std::string kConsent =
-    "Ormix Converter needs the Harrowmere Runtime, a one-time shared download of about 230 "
-    "MB.\n\nEvery Harrowmere app reuses it, so this happens only once -- after that, all of them "
-    "start instantly.\n\nDownload and install it now?";
+    product.display_name +
+    " needs the Harrowmere Runtime, a one-time shared download of about 230 MB.\n\nEvery "
+    "Harrowmere app reuses it, so this happens only once -- after that, all of them start "
+    "instantly.\n\nDownload and install it now?";
 const std::string kDownloadFailed =
     "The Harrowmere Runtime could not be downloaded. Please check your internet connection and "
     "try again, or install the runtime manually from the Harrowmere releases page.";
-const std::string kMissing =
-    "Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix Converter. The "
-    "application will now exit.";
+const std::string kMissing = MissingRuntimeMessage(product);
 
 // Yes to the download question, OK to everything else.
 int AcceptDownload(const BoxSeen& box) {
   return Narrow(box.text) == kConsent ? IDYES : IDOK;
 }
 
-// A scenario with the loopback launcher in place of the shipped one, and the installer's
-// choices in variables that reach it through the launcher's environment.
+// A scenario with a loopback launcher in place of the shipped one (by default the one that
+// verifies the installer's signature), and the installer's choices in variables that reach it
+// through the launcher's environment.
 struct DownloadScenario : Scenario {
-  DownloadScenario() {
+  explicit DownloadScenario(const char* loopback_launcher = "OrmixConverter-loopback.exe") {
     std::string launcher = PlaceLauncher();
-    CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
+    CopyFileA((BinDir() + "\\" + loopback_launcher).c_str(), launcher.c_str(), FALSE);
     setup_record = dir().Path("setup.txt");
     installer = temp() + "\\Harrowmere-Runtime-Setup.exe";
     SetEnv("ORMIX_SETUP_RECORD", setup_record);
@@ -52,12 +59,14 @@ struct DownloadScenario : Scenario {
 };
 
 void ExpectBox(const BoxSeen& box, const std::string& text) {
-  EXPECT_EQ(box.caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(box.caption), product.display_name);
   EXPECT_EQ(Narrow(box.text), text);
 }
 
-std::string SetupServed() {
-  return BinDir() + "\\ormix_setup_fixture.exe";
+// The stand-in installer as the build signed it (fixtures/sign_setup_fixtures.sh): "signed.exe"
+// carries the signature of the publisher the loopback launchers pin.
+std::string SetupServed(const std::string& name = "signed.exe") {
+  return BinDir() + "\\setup-fixtures\\" + name;
 }
 
 // Each state the watcher saw is one the window can show, and the percent never goes back.
@@ -92,6 +101,36 @@ void ExpectProgressStates(const ProgressWindowFacts& facts, int total_mb) {
                                            std::to_wstring(total_mb) + L" MB)");
 }
 
+// The download tests below reach the loopback server only through the loopback launcher's URL,
+// and their signed installers pass only with its publisher.
+// Should the build's base reach that exe some other way (a second file using it, the one file no
+// longer linked), the refused-connection and 404 tests would quietly run against the placeholder.
+TEST(LoopbackLauncherTest, CarriesTheLoopbackSettingsAndTheShippedOneTheBuilds) {
+  const std::string loopback = ReadWholeFile(BinDir() + "\\OrmixConverter-loopback.exe");
+  const std::string shipped = ReadWholeFile(BinDir() + "\\" ORMIX_CFG_EXE_NAME);
+  ASSERT_FALSE(loopback.empty());
+  ASSERT_FALSE(shipped.empty());
+  // Whole strings, terminator included.
+  const std::string loopback_url = LoopbackUrl(InstallerPath("latest")) + '\0';
+  const std::string build_url = std::string(ORMIX_CFG_DOWNLOAD_BASE) +
+                                "/releases/download/runtime-latest/Harrowmere-Runtime-Setup.exe" +
+                                '\0';
+  const std::string build_base = ORMIX_CFG_DOWNLOAD_BASE;
+  const std::string loopback_base = LoopbackUrl("/");
+  EXPECT_NE(loopback.find(loopback_url), std::string::npos) << loopback_url;
+  EXPECT_EQ(loopback.find(build_base), std::string::npos) << build_base;
+  EXPECT_NE(shipped.find(build_url), std::string::npos) << build_url;
+  EXPECT_EQ(shipped.find(loopback_base), std::string::npos) << loopback_base;
+  // The publisher too: the download tests sign with the test subject's certificate.
+  const std::string test_publisher = std::string(ORMIX_TEST_PUBLISHER) + '\0';
+  const std::string build_publisher = std::string(ORMIX_CFG_INSTALLER_PUBLISHER) + '\0';
+  EXPECT_NE(loopback.find(test_publisher), std::string::npos) << test_publisher;
+  if (build_publisher.size() > 1) {
+    EXPECT_EQ(loopback.find(build_publisher), std::string::npos) << build_publisher;
+    EXPECT_NE(shipped.find(build_publisher), std::string::npos) << build_publisher;
+  }
+}
+
 TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication) {
   struct Case {
     const char* channel;
@@ -103,10 +142,9 @@ TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.channel);
-    // Padding past the program's image makes a download of whole megabytes, served slowly
-    // enough to be watched.
-    constexpr int kPad = 3 << 20;
-    LoopbackServer server({SetupServed(), 200, 32768, 15, kPad});
+    // Padding past the program's image (signed with it) makes a download of whole megabytes,
+    // served slowly enough to be watched.
+    LoopbackServer server({SetupServed("signed-large.exe"), 200, 32768, 15});
     ASSERT_TRUE(server.listening()) << server.error();
     DownloadScenario s;
     if (c.version_file)
@@ -130,11 +168,11 @@ TEST(RuntimeDownloadTest, YesDownloadsRunsTheInstallerAndLaunchesTheApplication)
     EXPECT_EQ(facts.rect.bottom - facts.rect.top, 150);
     EXPECT_EQ(facts.rect.left, (GetSystemMetrics(SM_CXSCREEN) - 440) / 2);
     EXPECT_EQ(facts.ex_style & WS_EX_TOPMOST, WS_EX_TOPMOST);
-    size_t served = ReadWholeFile(SetupServed()).size() + kPad;
+    size_t served = ReadWholeFile(SetupServed("signed-large.exe")).size();
     ExpectProgressStates(facts, static_cast<int>(served >> 20));
 
     // The installer ran from the temporary folder without arguments and was deleted after.
-    EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + s.installer + "\nargc 1\n");
+    EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + s.installer + "\nargc 1\nbuild 1\n");
     EXPECT_FALSE(FileExists(s.installer));
     FixtureRecord app = s.Record();
     ASSERT_TRUE(app.present);
@@ -152,7 +190,7 @@ TEST(RuntimeDownloadTest, NoLeavesTheNetworkAndTheTemporaryFolderAlone) {
   ASSERT_EQ(run.boxes.size(), 2u);
   ExpectBox(run.boxes[0], kConsent);
   ExpectBox(run.boxes[1], kMissing);
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_TRUE(server.Requests().empty());
   EXPECT_FALSE(FileExists(s.installer));
   EXPECT_FALSE(FileExists(s.setup_record));
@@ -181,27 +219,95 @@ TEST(RuntimeDownloadTest, RefusedConnectionShowsTheFailureBoxAndRunsNothing) {
   ExpectBox(run.boxes[1], kDownloadFailed);
   ExpectBox(run.boxes[2], kMissing);
   // The failure box is a plain box: only the launcher's fatal message reaches standard error.
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, kMissing));
   EXPECT_FALSE(FileExists(s.setup_record));
   EXPECT_FALSE(s.Record().present);
 }
 
-TEST(RuntimeDownloadTest, NotFoundIsSavedAndTheShellRefusesToRunIt) {
-  // The downloader keeps the error page as the installer; the shell shows its own error box for
-  // it, the launcher adds none, and the file stays for the user to inspect.
-  LoopbackServer server({"", 404});
+// Whatever arrived, only an installer signed by the pinned publisher runs; the rest ends as a
+// failed download, and nothing of it is left in the temporary folder. Under Wine 8 the transfer
+// itself reports success for the error page and for the body cut short.
+TEST(RuntimeDownloadTest, RefusedDownloadsEndAsFailedDownloads) {
+  ScratchDir files;
+  std::mt19937 random(14);
+  std::string garbage(256 * 1024, '\0');
+  for (char& byte : garbage) byte = static_cast<char>(random());
+  const size_t signed_size = ReadWholeFile(SetupServed()).size();
+  struct Case {
+    const char* name;
+    ServerOptions served;
+  } cases[] = {
+      {"unsigned", {SetupServed("unsigned.exe")}},
+      {"signed, then altered", {SetupServed("tampered.exe")}},
+      {"signed by another subject", {SetupServed("other-signer.exe")}},
+      {"error page", {"", 404}},
+      {"cut short", {.file = SetupServed(), .cut = static_cast<long long>(signed_size / 2)}},
+      {"garbage", {files.WriteFile("garbage.bin", garbage)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer server(c.served);
+    ASSERT_TRUE(server.listening()) << server.error();
+    DownloadScenario s;
+    RunResult run = s.Run({}, AcceptDownload);
+    EXPECT_EQ(run.exit_code, 2u);
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"GET " + InstallerPath("latest")});
+    ASSERT_EQ(run.boxes.size(), 3u);
+    ExpectBox(run.boxes[0], kConsent);
+    ExpectBox(run.boxes[1], kDownloadFailed);
+    ExpectBox(run.boxes[2], kMissing);
+    EXPECT_EQ(run.err, FatalLine(product, kMissing));
+    EXPECT_FALSE(FileExists(s.setup_record)) << "the installer ran";
+    EXPECT_FALSE(FileExists(s.installer));
+    EXPECT_FALSE(s.Record().present);
+  }
+}
+
+// A packager who turns the check off gets any whole program run, signed or not.
+TEST(RuntimeDownloadTest, WithoutTheSignatureCheckAnUnsignedInstallerRuns) {
+  LoopbackServer server({SetupServed("unsigned.exe")});
   ASSERT_TRUE(server.listening()) << server.error();
-  DownloadScenario s;
+  DownloadScenario s("OrmixConverter-loopback-unverified.exe");
   RunResult run = s.Run({}, AcceptDownload);
-  EXPECT_EQ(run.exit_code, 2u);
-  EXPECT_EQ(server.Requests(), std::vector<std::string>{"GET " + InstallerPath("latest")});
-  ASSERT_EQ(run.boxes.size(), 3u);
+  EXPECT_EQ(run.exit_code, 0u);
+  ASSERT_EQ(run.boxes.size(), 1u);
   ExpectBox(run.boxes[0], kConsent);
-  EXPECT_NE(Narrow(run.boxes[1].text), kDownloadFailed);
-  ExpectBox(run.boxes[2], kMissing);
-  EXPECT_EQ(run.err, "Ormix Converter: " + kMissing + "\n");
-  EXPECT_EQ(ReadWholeFile(s.installer), "status 404\n");
-  EXPECT_FALSE(FileExists(s.setup_record));
+  EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + s.installer + "\nargc 1\nbuild 1\n");
+  EXPECT_FALSE(FileExists(s.installer));
+  EXPECT_TRUE(s.Record().present);
+}
+
+// Whether the system's URL cache holds an entry for url (the same user's cache as the launcher's).
+bool InUrlCache(const std::string& url) {
+  DWORD size = 0;
+  return GetUrlCacheEntryInfoW(Widen(url).c_str(), nullptr, &size) ||
+         GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+// The runtime-latest address serves a new installer with each release. A copy in the system's URL
+// cache, however long the server allowed it to be kept, must not stand in for it, and the launcher
+// leaves none there. (Wine 8 writes every download into the cache but never answers one from it,
+// so here the entry left behind is what shows a fault; on Windows the second run would get the
+// first build.)
+TEST(RuntimeDownloadTest, EveryDownloadComesFromTheServerAndNoneIsKept) {
+  const std::string url = LoopbackUrl(InstallerPath("latest"));
+  DownloadScenario s;
+  s.SetEnv("ORMIX_SETUP_SLOT", "");  // installs nothing, so the second launch offers again
+  const char* builds[] = {"signed.exe", "signed-build2.exe"};
+  for (int build = 1; build <= 2; ++build) {
+    SCOPED_TRACE(build);
+    ServerOptions served{SetupServed(builds[build - 1])};
+    served.cache_seconds = 24 * 60 * 60;
+    LoopbackServer server(served);
+    ASSERT_TRUE(server.listening()) << server.error();
+    DeleteFileA(s.setup_record.c_str());
+    RunResult run = s.Run({}, AcceptDownload);
+    EXPECT_EQ(run.exit_code, 2u);
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"GET " + InstallerPath("latest")});
+    EXPECT_EQ(ReadWholeFile(s.setup_record),
+              "image " + s.installer + "\nargc 1\nbuild " + std::to_string(build) + "\n");
+    EXPECT_FALSE(InUrlCache(url));
+  }
 }
 
 TEST(RuntimeDownloadTest, InstallerWithoutSuccessEndsWithoutASecondOffer) {
@@ -240,7 +346,8 @@ class NativeFirstFor {
  public:
   explicit NativeFirstFor(const std::wstring& program)
       : key_(L"Software\\Wine\\AppDefaults\\" + program) {
-    for (const wchar_t* dll : {L"urlmon", L"comctl32", L"user32", L"shell32"}) {
+    for (const wchar_t* dll :
+         {L"urlmon", L"comctl32", L"wininet", L"wintrust", L"crypt32", L"user32", L"shell32"}) {
       RegSetKeyValueW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), dll, REG_SZ,
                       L"native,builtin", sizeof L"native,builtin");
     }
@@ -254,10 +361,11 @@ class NativeFirstFor {
   std::wstring key_;
 };
 
-// urlmon and comctl32 are not KnownDLLs: loaded by name they would come from the launcher's own
-// folder first, and a copy left in a Downloads folder would run inside the launcher. USER32 (the
-// boxes, the window) and SHELL32 (the installer's start) are bound late too, through the same
-// System32-only load.
+// urlmon, comctl32, wininet, wintrust and crypt32 are not KnownDLLs: loaded by name they would
+// come from the launcher's own folder first, and a copy left in a Downloads folder would run inside
+// the launcher (or, as wintrust or crypt32, decide what counts as signed). USER32 (the boxes, the
+// window) and SHELL32 (the installer's start) are bound late too, through the same System32-only
+// load.
 TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   LoopbackServer server({SetupServed()});
   ASSERT_TRUE(server.listening()) << server.error();
@@ -265,7 +373,8 @@ TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   std::string launcher = s.PlaceLauncher("app\\OrmixPlantedTest.exe");
   CopyFileA((BinDir() + "\\OrmixConverter-loopback.exe").c_str(), launcher.c_str(), FALSE);
   NativeFirstFor overrides(L"OrmixPlantedTest.exe");
-  for (const char* name : {"urlmon.dll", "comctl32.dll", "user32.dll", "shell32.dll"}) {
+  for (const char* name : {"urlmon.dll", "comctl32.dll", "wininet.dll", "wintrust.dll",
+                           "crypt32.dll", "user32.dll", "shell32.dll"}) {
     ASSERT_TRUE(CopyFileA((BinDir() + "\\ormix_planted_dll.dll").c_str(),
                           (s.LauncherDir() + "\\" + name).c_str(), FALSE));
   }
@@ -281,6 +390,38 @@ TEST(RuntimeDownloadTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   ASSERT_FALSE(facts.states.empty());
   EXPECT_EQ(facts.states.back().title, L"Installing the Harrowmere Runtime - 100%");
 }
+
+// The user's profile, TEMP with it, in a folder outside the ANSI code page: the installer is
+// downloaded into TEMP, run from there and deleted, and the runtime it lays out under
+// LOCALAPPDATA is found.
+class DownloadFolderNameTest : public testing::TestWithParam<FolderName> {};
+
+TEST_P(DownloadFolderNameTest, InstallerRunsFromTempAndItsRuntimeIsFound) {
+  LoopbackServer server({SetupServed()});
+  ASSERT_TRUE(server.listening()) << server.error();
+  DownloadScenario s;
+  const std::string local =
+      s.dir().MakeDir("Users\\" + std::string(GetParam().text) + "\\AppData\\Local");
+  const std::string temp = s.dir().MakeDir(local.substr(s.dir().path().size() + 1) + "\\Temp");
+  s.SetEnv("LOCALAPPDATA", local);
+  s.SetEnv("TEMP", temp);
+  s.SetEnv("TMP", temp);
+  const std::string installer = temp + "\\Harrowmere-Runtime-Setup.exe";
+  RunResult run = s.Run({L"file.orx"}, AcceptDownload);
+  ASSERT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_code, 0u);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(ReadWholeFile(s.setup_record), "image " + installer + "\nargc 1\nbuild 1\n");
+  EXPECT_FALSE(FileExists(installer));
+  FixtureRecord app = s.Record();
+  ASSERT_TRUE(app.present);
+  EXPECT_EQ(app.image, local + "\\Harrowmere\\Runtime\\3.13\\HarrowmereRuntime.exe");
+  EXPECT_EQ(app.args.back(), "file.orx");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DownloadFolderNameTest, testing::ValuesIn(kFolderNames),
+                         CaseName());
 
 }  // namespace
 }  // namespace ormix::test

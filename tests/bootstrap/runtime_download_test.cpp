@@ -52,14 +52,10 @@ class BoxAnswerer {
   void Run() {
     std::set<HWND> answered;
     while (!stop_) {
-      for (const test::FoundBox& box : test::FindMessageBoxes(GetCurrentProcessId())) {
-        if (!answered.insert(box.window).second)
-          continue;
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_.push_back(box.text);
-        }
-        test::PressButton(box.window, GetDlgItem(box.window, IDYES) ? IDYES : IDOK);
+      for (const test::BoxSeen& box : test::AnswerNewBoxes(
+               GetCurrentProcessId(), answered, [](const test::BoxSeen&) { return IDYES; })) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        texts_.push_back(box.text);
       }
       Sleep(10);
     }
@@ -71,14 +67,15 @@ class BoxAnswerer {
   std::thread thread_;
 };
 
-// The installer fixture served by the loopback server, and the variables it reads.
+// The installer fixture served by the loopback server, signed by the publisher this program's
+// settings pin (it links the loopback launcher's), and the variables it reads.
 class OfferTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(server_.listening()) << server_.error(); }
   std::string record() const { return dir_.Path("setup.txt"); }
 
   ScratchDir dir_;
-  LoopbackServer server_{{test::BinDir() + "\\ormix_setup_fixture.exe"}};
+  LoopbackServer server_{{test::BinDir() + "\\setup-fixtures\\signed.exe"}};
   ScopedEnv record_env_{"ORMIX_SETUP_RECORD", dir_.Path("setup.txt")};
   ScopedEnv slot_env_{"ORMIX_SETUP_SLOT", std::nullopt};
   ScopedEnv exit_env_{"ORMIX_SETUP_EXIT", "0"};
@@ -111,7 +108,7 @@ TEST_F(OfferTest, DownloadsAndRunsTheInstallerWithoutAProgressWindow) {
         c.result);
     EXPECT_EQ(boxes.texts().size(), 1u) << "the question, and no failure box";
     EXPECT_EQ(ReadWholeFile(record()),
-              "image " + temp + "\\Harrowmere-Runtime-Setup.exe\nargc 1\n");
+              "image " + temp + "\\Harrowmere-Runtime-Setup.exe\nargc 1\nbuild 1\n");
     EXPECT_FALSE(FileExists(temp + "\\Harrowmere-Runtime-Setup.exe"));
   }
   EXPECT_EQ(server_.Requests().size(), 2u);

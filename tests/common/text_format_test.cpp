@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <string>
+
+#include "common/utf8.h"
 
 namespace ormix {
 namespace {
@@ -35,6 +39,23 @@ TEST(FormatTest, CutsAtCapacityAndAlwaysTerminates) {
   char untouched = 'x';
   EXPECT_EQ(FormatInto(&untouched, 0, "%s", {FormatArg("a")}), 0u);
   EXPECT_EQ(untouched, 'x');
+}
+
+// Narrow text is UTF-8: a cut drops a character whole rather than leave its first bytes.
+TEST(FormatTest, CutNeverLeavesPartOfACharacter) {
+  const char text[] = "aé€😀z";  // characters of 1, 2, 3, 4 and 1 bytes
+  const std::size_t kept[] = {0, 0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10, 11, 11};
+  for (std::size_t capacity = 1; capacity < std::size(kept); ++capacity) {
+    char out[16];
+    std::memset(out, 'x', sizeof out);
+    EXPECT_EQ(Format(out, capacity, "%s", text), kept[capacity]) << "capacity " << capacity;
+    EXPECT_EQ(std::string(out), std::string(text, kept[capacity])) << "capacity " << capacity;
+    EXPECT_TRUE(IsValidUtf8(out)) << "capacity " << capacity;
+  }
+  // Text that fits is never touched, whatever its bytes.
+  char out[8];
+  EXPECT_EQ(Format(out, "%s", "ab\xE2\x82"), 4u);
+  EXPECT_STREQ(out, "ab\xE2\x82");
 }
 
 TEST(FormatTest, WrongOrMissingArgumentsWriteNothing) {

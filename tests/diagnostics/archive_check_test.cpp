@@ -3,23 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 
 #include "common/limits.h"
 #include "common/product.h"
 
+#include "support/named_cases.h"
+
 namespace ormix {
 namespace {
 
-// ctest names carry the printed parameter: the case's name reads better than a byte dump.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 struct PathCase {
   const char* name;
@@ -73,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"FileNameRar", R"(D:\Downloads\Rar$x)", 0}, PathCase{"NoSeparator", "Rar$x", 0},
         PathCase{"NoSeparatorZip", "Temp1_x.zip", 0}, PathCase{"Empty", "", 0},
         PathCase{"Null", nullptr, 0}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // A folder name of the given length with one of the three forms.
 std::string FormOfLength(int form, std::size_t length) {

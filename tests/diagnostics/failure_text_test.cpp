@@ -3,11 +3,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "support/named_cases.h"
 
 namespace ormix {
 namespace {
@@ -102,10 +103,7 @@ struct CodeCase {
   const char* detail;
 };
 
-// Failure messages name the row instead of dumping its bytes.
-void PrintTo(const CodeCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class FailureTextCodeTest : public testing::TestWithParam<CodeCase> {};
 
@@ -141,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{"DllInitFailed", 0xC0000142u,
                  "A file it needs could not be started (a DLL failed to initialise). Sign out of "
                  "Windows and back in, or restart the computer, then try again."}),
-    [](const testing::TestParamInfo<CodeCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // ---- other codes: the log's last line and its hint ----
 
@@ -150,10 +148,6 @@ struct HintCase {
   const char* line;
   const char* hint;
 };
-
-void PrintTo(const HintCase& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class FailureTextHintTest : public testing::TestWithParam<HintCase> {};
 
@@ -180,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         HintCase{"LowerCaseGetsNoHint", "permissionerror: no module named x, dll load failed", ""},
         HintCase{"OrdinaryError", "ValueError: invalid literal for int()", ""},
         HintCase{"PercentSignsStayText", "KeyError: '%s %lu %d %% %n'", ""}),
-    [](const testing::TestParamInfo<HintCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 // ---- other codes without a line: the code in unsigned decimal ----
 
@@ -189,10 +183,6 @@ struct NumberCase {
   std::uint32_t code;
   const char* decimal;
 };
-
-void PrintTo(const NumberCase& row, std::ostream* os) {
-  *os << row.name;
-}
 
 class FailureTextNumberTest : public testing::TestWithParam<NumberCase> {};
 
@@ -210,9 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FailureTextNumberTest,
                                          NumberCase{"HighBitSet", 0xC0000001u, "3221225473"},
                                          NumberCase{"NextToTableCode", 0xC0000006u, "3221225478"},
                                          NumberCase{"Largest", 0xFFFFFFFFu, "4294967295"}),
-                         [](const testing::TestParamInfo<NumberCase>& row) {
-                           return std::string(row.param.name);
-                         });
+                         test::CaseName());
 
 TEST(FailureTextTest, HeadlineTurnsAtOneMinute) {
   struct {
@@ -233,10 +221,20 @@ TEST(FailureTextTest, HeadlineTurnsAtOneMinute) {
 
 // ---- texts longer than their buffers ----
 
-TEST(FailureTextTest, DetailIsCutAt1023Bytes) {
-  const std::string line(2000, 'x');
+// 300 bytes of a log in the ANSI code page can decode to 900 bytes of UTF-8; the hint still fits.
+TEST(FailureTextTest, LongestDecodedLineKeepsItsHint) {
+  std::string line = "ModuleNotFoundError: No module named '";
+  while (line.size() + 3 + 1 < kDecodedLogLineCapacity) line += "€";
+  line += "'";
+  ASSERT_LT(line.size(), kDecodedLogLineCapacity);
+  EXPECT_EQ(Detail(Compose(1, 1000, kLogPath, line.c_str())),
+            "Python reported: " + line + kMissingPartHint);
+}
+
+TEST(FailureTextTest, DetailIsCutAtItsCapacity) {
+  const std::string line(3000, 'x');
   const std::string text = Compose(1, 1000, kLogPath, line.c_str());
-  EXPECT_EQ(Detail(text), "Python reported: " + std::string(1023 - 17, 'x'));
+  EXPECT_EQ(Detail(text), "Python reported: " + std::string(kDetailCapacity - 1 - 17, 'x'));
   EXPECT_TRUE(EndsWith(text, "\n\n" + WithLogEnding(kLogPath)));
 }
 

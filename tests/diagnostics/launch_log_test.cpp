@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <ostream>
 #include <optional>
 #include <string>
 
@@ -13,6 +12,8 @@
 
 #include "common/handles.h"
 #include "diagnostics/log_tail.h"
+#include "support/identity.h"
+#include "support/named_cases.h"
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
@@ -24,7 +25,8 @@ using test::ReadWholeFile;
 using test::ScopedEnv;
 using test::ScratchDir;
 
-constexpr char kKey[] = "OrmixConverter";
+// The product key is the caller's; the APPDATA folder is the build's.
+const std::string kKey = test::BuiltIdentity().product_key;
 constexpr char kHeader[] =
     "Ormix Converter 1.0.0 launcher: D:\\Ormix\\_internal\\pythonw.exe -m ormix.apps.converter";
 
@@ -47,10 +49,7 @@ struct LocationCase {
   Expect expect;
 };
 
-// Failure messages name the row instead of dumping its bytes.
-void PrintTo(const LocationCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class LaunchLogLocationTest : public testing::TestWithParam<LocationCase> {};
 
@@ -76,7 +75,7 @@ TEST_P(LaunchLogLocationTest, ChoosesFirstLocationThatApplies) {
                                                   : root.c_str();
   char out[4096];
   std::memset(out, 'X', sizeof out);
-  int result = ChooseLaunchLogPath(app_root, kKey, out, sizeof out);
+  int result = ChooseLaunchLogPath(app_root, kKey.c_str(), out, sizeof out);
 
   switch (c.expect) {
     case Expect::kPortable:
@@ -85,11 +84,11 @@ TEST_P(LaunchLogLocationTest, ChoosesFirstLocationThatApplies) {
       break;
     case Expect::kAppData:
       EXPECT_EQ(result, 0);
-      EXPECT_EQ(std::string(out), appdata + "\\Ormix\\logs\\OrmixConverter-launch.log");
+      EXPECT_EQ(std::string(out), test::UserLogPath(test::BuiltIdentity(), appdata));
       break;
     case Expect::kTemp:
       EXPECT_EQ(result, 0);
-      EXPECT_EQ(std::string(out), temp + "\\OrmixConverter-launch.log");
+      EXPECT_EQ(std::string(out), temp + "\\" + kKey + "-launch.log");
       break;
     case Expect::kNone:
       EXPECT_EQ(result, -1);
@@ -117,13 +116,13 @@ INSTANTIATE_TEST_SUITE_P(
         LocationCase{"NothingUsable", Root::kNull, Var::kUnset, Var::kUnset, Expect::kNone},
         LocationCase{"OnlyEmptyVariables", Root::kWithoutData, Var::kEmpty, Var::kEmpty,
                      Expect::kNone}),
-    [](const testing::TestParamInfo<LocationCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(LaunchLogTest, ChosenPathIsCutToCapacity) {
   ScopedEnv appdata("APPDATA", "C:\\Users\\someone\\AppData\\Roaming");
   char out[32];
   std::memset(out, 'X', sizeof out);
-  ASSERT_EQ(ChooseLaunchLogPath(nullptr, kKey, out, 16), 0);
+  ASSERT_EQ(ChooseLaunchLogPath(nullptr, kKey.c_str(), out, 16), 0);
   EXPECT_STREQ(out, "C:\\Users\\someon");
   EXPECT_EQ(out[16], 'X');
 }
@@ -246,7 +245,7 @@ TEST(LaunchLogTest, PortableLogGetsItsLogsFolder) {
   scratch.MakeDir("Ormix\\data");
   const std::string app_root = scratch.Path("Ormix");
   char path[4096];
-  ASSERT_EQ(ChooseLaunchLogPath(app_root.c_str(), kKey, path, sizeof path), 0);
+  ASSERT_EQ(ChooseLaunchLogPath(app_root.c_str(), kKey.c_str(), path, sizeof path), 0);
   FileHandle log(OpenLaunchLog(path, kHeader));
   ASSERT_TRUE(log);
   log.reset();

@@ -4,13 +4,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/utf8.h"
+#include "support/named_cases.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
@@ -29,6 +30,36 @@ std::string Pattern(std::size_t length, std::size_t phase = 0) {
   return text;
 }
 
+// A stand-in for an ANSI code page, since the text core has none: each byte is the character of
+// the same number (ISO 8859-1), so every byte decodes and the result is easy to foresee.
+int DecodeLatin1(std::string_view bytes, std::size_t limit, char* out, std::size_t capacity) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      text.push_back(static_cast<char>(c));
+    } else {
+      text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  if (text.size() >= capacity)
+    text.resize(Utf8CutLength(text, capacity - 1));
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return 0;
+}
+
+int RefuseToDecode(std::string_view, std::size_t, char* out, std::size_t) {
+  out[0] = '\0';
+  return -1;
+}
+
+// A decoder that claims success with bytes that are not UTF-8 is not believed.
+int DecodeToGarbage(std::string_view, std::size_t, char* out, std::size_t capacity) {
+  std::memcpy(out, "\xFF\xFE", capacity < 3 ? 0 : 3);
+  return 0;
+}
+
 // ---- CopyTrimmedLine ----
 
 struct TrimCase {
@@ -38,10 +69,7 @@ struct TrimCase {
   std::string expected;
 };
 
-// Failure messages name the row instead of dumping its bytes.
-void PrintTo(const TrimCase& row, std::ostream* os) {
-  *os << row.name;
-}
+using test::PrintTo;
 
 class TrimmedLineTest : public testing::TestWithParam<TrimCase> {};
 
@@ -74,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                  k400.substr(0, 300)},
         TrimCase{"CapacityCut", "  abcdef  ", 4, "abc"}, TrimCase{"CapacityOne", "abc", 1, ""},
         TrimCase{"CapacityAboveCapStillCaps", k400, 512, k400.substr(0, 300)}),
-    [](const testing::TestParamInfo<TrimCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
 
 TEST(TrimmedLineTest, CapacityZeroWritesNothing) {
   const char text[] = "abc";
@@ -92,19 +120,15 @@ struct TailCase {
   std::string expected;
 };
 
-void PrintTo(const TailCase& row, std::ostream* os) {
-  *os << row.name;
-}
-
 class LogTailTest : public testing::TestWithParam<TailCase> {};
 
 TEST_P(LogTailTest, FindsLastMeaningfulLine) {
   const TailCase& c = GetParam();
   ScratchDir scratch;
   const std::string path = scratch.WriteFile("launch.log", c.log);
-  char out[kLogLineCapacity];
+  char out[kDecodedLogLineCapacity];
   std::memset(out, 'X', sizeof out);
-  EXPECT_EQ(ReadLastLogLine(path.c_str(), c.header, out, sizeof out), 0);
+  EXPECT_EQ(ReadLastLogLine(path.c_str(), c.header, out, sizeof out, DecodeLatin1), 0);
   EXPECT_EQ(std::string(out), c.expected);
 }
 
@@ -143,12 +167,18 @@ INSTANTIATE_TEST_SUITE_P(
         TailCase{"NullHeaderReportsHeaderLine", kHead, nullptr, kHeader},
         TailCase{"LastLineWithoutLineFeed", kHead + "one\ntwo", kHeader, "two"},
         TailCase{"LineOf400Bytes", kHead + "   " + k400 + "\r\n", kHeader, k400.substr(0, 300)},
-        TailCase{"HighBytesKept",
+        // Not UTF-8, so decoded from the code page; 0xA0 is no white space.
+        TailCase{"HighBytesDecoded",
                  kHead + "\xA0"
                          "Fehler \xFC\xFF\xA0\n",
-                 kHeader,
-                 "\xA0"
-                 "Fehler \xFC\xFF\xA0"},
+                 kHeader, "\u00A0Fehler üÿ\u00A0"},
+        TailCase{"Utf8KeptAsItIs", kHead + "ValueError: 测试 Ωμέγα ✓ 😀\r\n", kHeader,
+                 "ValueError: 测试 Ωμέγα ✓ 😀"},
+        // The header is compared byte for byte whatever its characters.
+        TailCase{"Utf8HeaderRepeated",
+                 "Ormix Converter 1.0.0 launcher: C:\\测试\\python.exe -m m\nerror\n"
+                 "Ormix Converter 1.0.0 launcher: C:\\测试\\python.exe -m m\n",
+                 "Ormix Converter 1.0.0 launcher: C:\\测试\\python.exe -m m", "error"},
         TailCase{"ZeroByteEndsLineText", kHead + "OSError: disk\0hidden text\n"s, kHeader,
                  "OSError: disk"},
         TailCase{"LineOfOnlyZeroByteIsEmpty", kHead + "real error\n \t\0hidden\n\n"s, kHeader,
@@ -165,7 +195,89 @@ INSTANTIATE_TEST_SUITE_P(
                  "later line"},
         TailCase{"WholeFileWhenBelowWindow", "only line\n" + std::string(8000, '\n'), kHeader,
                  "only line"}),
-    [](const testing::TestParamInfo<TailCase>& row) { return std::string(row.param.name); });
+    test::CaseName());
+
+// ---- DecodeLogLine: what the report shows ----
+
+struct DecodeCase {
+  const char* name;
+  std::string line;
+  AnsiDecoder decoder;
+  std::string expected;
+};
+
+class DecodeLogLineTest : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeLogLineTest, ShowsUtf8) {
+  const DecodeCase& c = GetParam();
+  char out[kDecodedLogLineCapacity + 8];
+  std::memset(out, 'X', sizeof out);
+  DecodeLogLine(c.line, c.decoder, out, kDecodedLogLineCapacity);
+  EXPECT_EQ(std::string(out), c.expected);
+  EXPECT_TRUE(IsValidUtf8(out));
+  EXPECT_EQ(out[kDecodedLogLineCapacity], 'X');
+}
+
+std::string Repeat(const std::string& text, std::size_t times) {
+  std::string all;
+  while (times-- > 0) all += text;
+  return all;
+}
+
+const std::string kA297(297, 'a');
+const std::string kA298(298, 'a');
+const std::string kA299(299, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DecodeLogLineTest,
+    testing::Values(
+        DecodeCase{"Utf8AsItIs", "Łódź ✓ 😀", DecodeLatin1, "Łódź ✓ 😀"},
+        DecodeCase{"AsciiAsItIs", "ValueError: bad", nullptr, "ValueError: bad"},
+        // The 300-byte cut drops a character that it would split.
+        DecodeCase{"TwoByteCharacterAcrossTheCut", kA299 + "é", DecodeLatin1, kA299},
+        DecodeCase{"ThreeByteCharacterAcrossTheCut", kA298 + "€", DecodeLatin1, kA298},
+        DecodeCase{"FourByteCharacterAcrossTheCut", kA297 + "😀", DecodeLatin1, kA297},
+        DecodeCase{"CharacterEndingAtTheCut", kA297 + "€", DecodeLatin1, kA297 + "€"},
+        // Judged on the whole line: UTF-8 in its first 300 bytes but not after them.
+        DecodeCase{"Utf8OnlyBeforeTheCut", kA299 + "é" + "\xE9", DecodeLatin1, kA299 + "Ã"},
+        DecodeCase{"CodePageText", "PermissionError: 'Caf\xE9 \xFC.txt'", DecodeLatin1,
+                   "PermissionError: 'Café ü.txt'"},
+        // 300 bytes of the log, twice as many in UTF-8.
+        DecodeCase{"CodePageTextGrows", std::string(400, '\xE9'), DecodeLatin1, Repeat("é", 300)},
+        // Without a code page, what is not UTF-8 shows as U+FFFD and the rest as it is.
+        DecodeCase{"NoDecoder", "Caf\xE9 ✓", nullptr, "Caf\uFFFD ✓"},
+        DecodeCase{"DecoderFails", "Caf\xE9 ✓", RefuseToDecode, "Caf\uFFFD ✓"},
+        DecodeCase{"DecoderGivesGarbage", "Caf\xE9", DecodeToGarbage, "Caf\uFFFD"},
+        DecodeCase{"NoDecoderAtTheCut", kA298 + "\xE9" + "bc", nullptr, kA298 + "\uFFFDb"},
+        DecodeCase{"Empty", "", DecodeLatin1, ""}),
+    test::CaseName());
+
+TEST(DecodeLogLineTest, SmallCapacityCutsBetweenCharacters) {
+  for (AnsiDecoder decoder : {static_cast<AnsiDecoder>(DecodeLatin1), AnsiDecoder{}}) {
+    char out[8];
+    std::memset(out, 'X', sizeof out);
+    DecodeLogLine("aé€", decoder, out, 5);
+    EXPECT_STREQ(out, "aé");
+    DecodeLogLine("a\xE9\xE9", decoder, out, 4);
+    EXPECT_EQ(IsValidUtf8(out), true);
+    EXPECT_EQ(std::strlen(out), decoder != nullptr ? 3u : 1u) << out;
+    EXPECT_EQ(out[5], 'X');
+  }
+}
+
+// The window of the last 8192 bytes can begin inside a character; the line it cut is still UTF-8.
+TEST(LogTailTest, WindowStartingInsideACharacterStillReadsAsUtf8) {
+  for (std::size_t shift = 0; shift < 3; ++shift) {
+    SCOPED_TRACE(shift);
+    ScratchDir scratch;
+    // The window starts 1, 2 and 0 bytes into a character.
+    const std::string line = Repeat("测", 4000) + std::string(shift, 'x');
+    const std::string path = scratch.WriteFile("launch.log", kHead + line);
+    char out[kDecodedLogLineCapacity];
+    EXPECT_EQ(ReadLastLogLine(path.c_str(), kHeader, out, sizeof out, DecodeLatin1), 0);
+    EXPECT_EQ(std::string(out), Repeat("测", 100));
+  }
+}
 
 TEST(LogTailTest, VeryLargeLogGivesItsLastLine) {
   ScratchDir scratch;

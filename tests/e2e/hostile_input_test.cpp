@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "support/identity.h"
+#include "support/launcher_under_test.h"
+#include "support/named_cases.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
@@ -18,17 +21,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kMissingRuntime =
-    "Ormix Converter: Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix "
-    "Converter. The application will now exit.\n";
-
-std::string Header(const std::string& interpreter) {
-  return "Ormix Converter 1.0.0 launcher: " + interpreter + " -m ormix.apps.converter";
-}
-
-std::string UserLog(Scenario& s) {
-  return s.app_data() + "\\Ormix\\logs\\OrmixConverter-launch.log";
-}
+const Identity& product = ExpectedIdentity();
 
 std::string Bytes(int first, int last) {
   std::string text;
@@ -54,13 +47,7 @@ struct Case {
   const char* expected;  // what the launcher does, see each table
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
-
-std::string CaseName(const testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
+using test::PrintTo;
 
 // ---- the shared runtime's manifest, and the folder it is looked for in ----
 
@@ -79,7 +66,7 @@ TEST_P(SharedRuntimeInputTest, EndsPromptlyWithItsUsualAnswer) {
     EXPECT_TRUE(s.Record().present);
   } else {
     EXPECT_EQ(run.exit_code, 2u);
-    EXPECT_EQ(run.err, kMissingRuntime);
+    EXPECT_EQ(run.err, FatalLine(product, MissingRuntimeMessage(product)));
     EXPECT_FALSE(s.Record().present);
   }
 }
@@ -119,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                s.SetEnv("LOCALAPPDATA", s.dir().WriteFile("local-app-data-file", "not a folder"));
              },
              "missing"}),
-    CaseName);
+    CaseName());
 
 // ---- the app version file ----
 
@@ -177,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
              },
              "3.13"},
         Case{"FileIsAFolder", [](Scenario& s) { s.dir().MakeDir(kAppVersionFile); }, "3.13"}),
-    CaseName);
+    CaseName());
 
 // ---- the launch log that the application filled ----
 
@@ -221,7 +208,7 @@ TEST(FloodedLogTest, ReportAfterTwoHundredMegabytesAppearsAtOnce) {
   ASSERT_FALSE(report.run.timed_out);
   EXPECT_EQ(report.run.exit_code, 1u);
   WIN32_FILE_ATTRIBUTE_DATA log = {};
-  ASSERT_TRUE(GetFileAttributesExA(UserLog(s).c_str(), GetFileExInfoStandard, &log));
+  ASSERT_TRUE(GetFileAttributesExA(s.user_log().c_str(), GetFileExInfoStandard, &log));
   EXPECT_GT((static_cast<unsigned long long>(log.nFileSizeHigh) << 32) | log.nFileSizeLow, kSize);
   ASSERT_EQ(report.run.boxes.size(), 1u);
   EXPECT_NE(report.run.err.find("\n\nPython reported: ValueError: the last words\n\n"),
@@ -237,13 +224,14 @@ TEST(FloodedLogTest, BinaryOutputIsReportedAsItsLastLine) {
   s.PlaceLauncher();
   s.PlaceFixture("app\\python.exe");
   // Every byte value, 256 times over: the last line runs from the last line feed (0x0A) to the
-  // end, and loses its leading vertical tab, form feed and carriage return to the trimming.
+  // end, and loses its leading vertical tab, form feed and carriage return to the trimming. It is
+  // not UTF-8, so it is reported as the ANSI code page reads it.
   Report report = RunFailingApplication(s, "fill:65536:" + Escaped(Bytes(0, 255)));
   ASSERT_FALSE(report.run.timed_out);
   EXPECT_EQ(report.run.exit_code, 1u);
   ASSERT_EQ(report.run.boxes.size(), 1u);
-  EXPECT_NE(report.run.err.find("\n\nPython reported: " + Bytes(0x0E, 0xFF) +
-                                "\n\nWhat happened was written to:\n" + UserLog(s)),
+  EXPECT_NE(report.run.err.find("\n\nPython reported: " + Narrow(WidenAnsi(Bytes(0x0E, 0xFF))) +
+                                "\n\nWhat happened was written to:\n" + s.user_log()),
             std::string::npos);
   EXPECT_LT(report.delay_ms, kPromptMs);
 }
@@ -265,7 +253,8 @@ TEST(FloodedLogTest, LastLineOfOneMegabyteIsReadFromTheLogsLast8192Bytes) {
   ASSERT_NE(expected.substr(0, 10), pattern.substr(0, 10));
   EXPECT_NE(report.run.err.find("\n\nPython reported: " + expected + "\n\n"), std::string::npos)
       << report.run.err.substr(0, 400);
-  EXPECT_EQ(ReadWholeFile(UserLog(s)).size(), Header(python).size() + 1 + kLine);
+  EXPECT_EQ(ReadWholeFile(s.user_log()).size(),
+            LaunchLogHeader(product, python).size() + 1 + kLine);
   EXPECT_LT(report.delay_ms, kPromptMs);
 }
 
@@ -301,10 +290,6 @@ struct PathCase {
   bool accepted;
 };
 
-void PrintTo(const PathCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 // What Wine 8 allows, found by trying: ANSI file calls (GetFileAttributesA, CopyFileA) refuse paths
 // of MAX_PATH or more; the wide calls take longer ones with or without \\?\, but CreateDirectoryW
 // fails once the path passes about 4037 characters (ERROR_GEN_FAILURE); CreateProcessW refuses an
@@ -318,13 +303,13 @@ TEST_P(LongLauncherPathTest, AcceptedUpTo4095Bytes) {
   const PathCase& c = GetParam();
   Scenario s;
   s.PlaceSharedRuntime();
-  std::wstring folder = FolderForLauncherPath(WidenAnsi(s.dir().path()), c.length);
+  std::wstring folder = FolderForLauncherPath(Widen(s.dir().path()), c.length);
   std::wstring launcher = folder + L"\\OrmixConverter.exe";
   ASSERT_EQ(launcher.size(), c.length);
   if (!MakeLongFolders(folder)) {
     GTEST_SKIP() << "no folder can be made at this depth here (error " << GetLastError() << ")";
   }
-  ASSERT_TRUE(CopyFileW(WidenAnsi("\\\\?\\" + BinDir() + "\\OrmixConverter.exe").c_str(),
+  ASSERT_TRUE(CopyFileW(Widen("\\\\?\\" + LauncherUnderTest()).c_str(),
                         (L"\\\\?\\" + launcher).c_str(), FALSE));
 
   s.UseLauncherAt(Narrow(launcher));
@@ -339,7 +324,7 @@ TEST_P(LongLauncherPathTest, AcceptedUpTo4095Bytes) {
     EXPECT_EQ(record.env["ORMIX_LAUNCHER_DIR"], Narrow(folder));
   } else {
     EXPECT_EQ(run.exit_code, 4u);
-    EXPECT_EQ(run.err, "Ormix Converter: Could not determine install location.\n");
+    EXPECT_EQ(run.err, FatalLine(product, "Could not determine install location."));
     EXPECT_FALSE(s.Record().present);
   }
 }
@@ -348,9 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, LongLauncherPathTest,
                          testing::Values(PathCase{"LongestThatStarts", MAX_PATH - 1, true},
                                          PathCase{"OneBelowTheBuffer", 4095, true},
                                          PathCase{"FillsTheBuffer", 4096, false}),
-                         [](const testing::TestParamInfo<PathCase>& row) {
-                           return std::string(row.param.name);
-                         });
+                         CaseName());
 
 // ---- arguments that are not valid UTF-16 ----
 
@@ -383,14 +366,14 @@ TEST(UnpairedSurrogateTest, EachArrivesAsTheReplacementCharacter) {
   EXPECT_EQ(run.exit_code, 0u);
   FixtureRecord record = s.Record();
   ASSERT_TRUE(record.present);
-  std::vector<std::wstring> expected = {WidenAnsi(python), L"-m", L"ormix.apps.converter"};
+  std::vector<std::wstring> expected = {Widen(python), L"-m", Widen(product.app_module)};
   expected.insert(expected.end(), arrived.begin(), arrived.end());
   EXPECT_EQ(record.wide_args, expected);
 }
 
 // ---- TEMP, when it is the only place for the log ----
 
-// The expected value is where the log is written, or "none".
+// The expected value is the folder the log is written in, or "none".
 class TempFolderTest : public testing::TestWithParam<Case> {};
 
 TEST_P(TempFolderTest, ApplicationRunsAndTheReportSaysWhereTheLogIs) {
@@ -408,8 +391,8 @@ TEST_P(TempFolderTest, ApplicationRunsAndTheReportSaysWhereTheLogIs) {
   if (expected == "none") {
     EXPECT_NE(run.err.find("\n\nNo launch log could be written."), std::string::npos) << run.err;
   } else {
-    std::string log = s.dir().Path(expected);
-    EXPECT_EQ(ReadWholeFile(log), Header(python) + "\nwhat it said");
+    std::string log = s.dir().Path(expected) + "\\" + product.product_key + "-launch.log";
+    EXPECT_EQ(ReadWholeFile(log), LaunchLogHeader(product, python) + "\nwhat it said");
     EXPECT_NE(run.err.find("What happened was written to:\n" + log + "\n"), std::string::npos)
         << run.err;
   }
@@ -435,8 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // The folders on the way to the log are made.
         Case{"NamesAFolderThatIsMissing",
-             [](Scenario& s) { s.SetEnv("TEMP", s.dir().Path("gone\\deeper")); },
-             "gone\\deeper\\OrmixConverter-launch.log"},
+             [](Scenario& s) { s.SetEnv("TEMP", s.dir().Path("gone\\deeper")); }, "gone\\deeper"},
         Case{"IsAFile",
              [](Scenario& s) { s.SetEnv("TEMP", s.dir().WriteFile("temp-file", "a file")); },
              "none"},
@@ -445,7 +427,7 @@ INSTANTIATE_TEST_SUITE_P(
                s.SetEnv("TEMP", s.dir().WriteFile("temp-file", "a file") + "\\Temp");
              },
              "none"}),
-    CaseName);
+    CaseName());
 
 TEST(ReadOnlyTempTest, LogIsWrittenWhereTheFolderStillTakesFiles) {
   Scenario s;
@@ -462,8 +444,8 @@ TEST(ReadOnlyTempTest, LogIsWrittenWhereTheFolderStillTakesFiles) {
   EXPECT_EQ(run.exit_code, 5u);
   EXPECT_TRUE(s.Record().present);
   if (writable) {
-    EXPECT_EQ(ReadWholeFile(temp + "\\OrmixConverter-launch.log"),
-              Header(python) + "\nwhat it said");
+    EXPECT_EQ(ReadWholeFile(temp + "\\" + product.product_key + "-launch.log"),
+              LaunchLogHeader(product, python) + "\nwhat it said");
   } else {
     EXPECT_NE(run.err.find("\n\nNo launch log could be written."), std::string::npos) << run.err;
   }

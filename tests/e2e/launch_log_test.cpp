@@ -6,18 +6,13 @@
 #include <string>
 #include <thread>
 
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
-std::string Header(const std::string& interpreter) {
-  return "Ormix Converter 1.0.0 launcher: " + interpreter + " -m ormix.apps.converter";
-}
-
-std::string UserLog(Scenario& s) {
-  return s.app_data() + "\\Ormix\\logs\\OrmixConverter-launch.log";
-}
+const Identity& product = ExpectedIdentity();
 
 TEST(LaunchLogTest, OutputAndErrorInterleaveAfterTheHeader) {
   Scenario s;
@@ -27,8 +22,8 @@ TEST(LaunchLogTest, OutputAndErrorInterleaveAfterTheHeader) {
   RunResult run = s.Run();
   EXPECT_EQ(run.exit_code, 0u);
   EXPECT_TRUE(run.boxes.empty());
-  EXPECT_EQ(ReadWholeFile(UserLog(s)),
-            Header(python) + "\n" + std::string("one\ntwo\r\nthree\0binary\xFF\n", 23));
+  EXPECT_EQ(ReadWholeFile(s.user_log()), LaunchLogHeader(product, python) + "\n" +
+                                             std::string("one\ntwo\r\nthree\0binary\xFF\n", 23));
 }
 
 TEST(LaunchLogTest, EachLaunchStartsAFreshLog) {
@@ -39,7 +34,7 @@ TEST(LaunchLogTest, EachLaunchStartsAFreshLog) {
   s.Run();
   s.SetScript("");
   s.Run();
-  EXPECT_EQ(ReadWholeFile(UserLog(s)), Header(python) + "\n");
+  EXPECT_EQ(ReadWholeFile(s.user_log()), LaunchLogHeader(product, python) + "\n");
 }
 
 TEST(LaunchLogTest, PortableInstallLogsInItsDataFolder) {
@@ -50,8 +45,8 @@ TEST(LaunchLogTest, PortableInstallLogsInItsDataFolder) {
   s.SetScript("out:portable");
   s.Run();
   EXPECT_EQ(ReadWholeFile(s.dir().Path("app\\data\\logs\\launch.log")),
-            Header(python) + "\nportable");
-  EXPECT_FALSE(FileExists(UserLog(s)));
+            LaunchLogHeader(product, python) + "\nportable");
+  EXPECT_FALSE(FileExists(s.user_log()));
 }
 
 TEST(LaunchLogTest, TempIsTheLastPlaceForALog) {
@@ -61,10 +56,9 @@ TEST(LaunchLogTest, TempIsTheLastPlaceForALog) {
   s.SetEnv("APPDATA", "");
   s.SetScript("out:x");
   s.Run();
-  EXPECT_EQ(ReadWholeFile(s.temp() + "\\OrmixConverter-launch.log"), Header(python) + "\nx");
+  EXPECT_EQ(ReadWholeFile(s.temp() + "\\" + product.product_key + "-launch.log"),
+            LaunchLogHeader(product, python) + "\nx");
 }
-
-const char kSupport[] = "support@ormix.example";
 
 TEST(FailureReportTest, FailedStartIsExplainedFromTheLogsLastLine) {
   Scenario s;
@@ -76,14 +70,15 @@ TEST(FailureReportTest, FailedStartIsExplainedFromTheLogsLastLine) {
   RunResult run = s.Run();
   EXPECT_EQ(run.exit_code, 1u);
   std::string text =
-      "Ormix Converter did not start.\n\nPython reported: ModuleNotFoundError: No module named "
+      product.display_name +
+      " did not start.\n\nPython reported: ModuleNotFoundError: No module named "
       "'ormix' Part of the program is missing: this copy is incomplete, or its files are mixed "
       "with another version's. Extract the whole zip again into an empty folder.\n\nWhat "
       "happened was written to:\n" +
-      UserLog(s) + "\n\nIf it keeps happening, send that file to " + kSupport + ".";
-  EXPECT_EQ(run.err, "Ormix Converter: " + text + "\n");
+      s.user_log() + "\n\nIf it keeps happening, send that file to " + product.support_email + ".";
+  EXPECT_EQ(run.err, FatalLine(product, text));
   ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(run.boxes[0].caption), product.display_name);
   EXPECT_EQ(Narrow(run.boxes[0].text), text);
 }
 
@@ -96,7 +91,7 @@ TEST(FailureReportTest, KnownExitCodeWinsOverTheLog) {
   EXPECT_EQ(run.exit_code, 0xC0000135u);
   EXPECT_NE(run.err.find("Windows reported that a DLL could not be found"), std::string::npos);
   EXPECT_EQ(run.err.find("Python reported"), std::string::npos);
-  EXPECT_NE(run.err.find("What happened was written to:\n" + UserLog(s)), std::string::npos);
+  EXPECT_NE(run.err.find("What happened was written to:\n" + s.user_log()), std::string::npos);
 }
 
 TEST(FailureReportTest, SilentFailureWithoutAnyLogPlace) {
@@ -109,11 +104,11 @@ TEST(FailureReportTest, SilentFailureWithoutAnyLogPlace) {
   RunResult run = s.Run();
   EXPECT_EQ(run.exit_code, 0xC0000001u);
   ASSERT_TRUE(s.Record().present) << "the application must run without a log";
-  EXPECT_EQ(run.err,
-            std::string("Ormix Converter: Ormix Converter did not start.\n\nIt exited with "
-                        "code 3221225473 and left no message.\n\nNo launch log could be "
-                        "written. If it keeps happening, write to ") +
-                kSupport + ".\n");
+  EXPECT_EQ(run.err, FatalLine(product, product.display_name +
+                                            " did not start.\n\nIt exited with code 3221225473 "
+                                            "and left no message.\n\nNo launch log could be "
+                                            "written. If it keeps happening, write to " +
+                                            product.support_email + "."));
 }
 
 TEST(FailureReportTest, SecondLaunchWhileTheFirstHoldsTheLogRunsWithoutOne) {
@@ -123,13 +118,13 @@ TEST(FailureReportTest, SecondLaunchWhileTheFirstHoldsTheLogRunsWithoutOne) {
   s.SetScript("out:first|sleep:4000");
   RunResult first;
   std::thread holder([&] { first = s.Run(); });
-  std::string log = UserLog(s);
+  std::string log = s.user_log();
   for (int i = 0; i < 200 && ReadWholeFile(log).find("first") == std::string::npos; ++i) Sleep(25);
   ASSERT_NE(ReadWholeFile(log).find("first"), std::string::npos);
 
   RunOptions second;
-  second.program = WidenAnsi(s.launcher());
-  second.environment = {{L"APPDATA", WidenAnsi(s.app_data())},
+  second.program = Widen(s.launcher());
+  second.environment = {{L"APPDATA", Widen(s.app_data())},
                         {L"ORMIX_FIXTURE_SCRIPT", L"out:second|exit:7"},
                         {L"ORMIX_FIXTURE_RECORD", std::nullopt}};
   RunResult run = RunProgram(second);
@@ -137,7 +132,7 @@ TEST(FailureReportTest, SecondLaunchWhileTheFirstHoldsTheLogRunsWithoutOne) {
   EXPECT_EQ(run.exit_code, 7u);
   EXPECT_NE(run.err.find("No launch log could be written."), std::string::npos) << run.err;
   EXPECT_EQ(first.exit_code, 0u);
-  EXPECT_EQ(ReadWholeFile(log), Header(python) + "\nfirst");
+  EXPECT_EQ(ReadWholeFile(log), LaunchLogHeader(product, python) + "\nfirst");
 }
 
 TEST(FailureReportTest, PythonErrorGetsItsHint) {

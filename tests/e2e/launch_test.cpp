@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
-const std::vector<std::string> kModuleArgs = {"-m", "ormix.apps.converter"};
+const Identity& product = ExpectedIdentity();
+const std::vector<std::string> kModuleArgs = {"-m", product.app_module};
 
 std::vector<std::string> Expected(const std::string& interpreter,
                                   const std::vector<std::wstring>& user) {
@@ -105,7 +107,7 @@ TEST(LaunchTest, InterpreterPathWithSpaceIsQuotedOnTheCommandLine) {
   RunResult run = s.Run({L"one"});
   EXPECT_EQ(run.exit_code, 0u);
   FixtureRecord record = s.Record();
-  EXPECT_EQ(record.command_line, "\"" + python + "\" -m ormix.apps.converter one");
+  EXPECT_EQ(record.command_line, "\"" + python + "\" -m " + product.app_module + " one");
   EXPECT_EQ(record.args, Expected(python, {L"one"}));
 }
 
@@ -114,7 +116,7 @@ TEST(LaunchTest, NoUserArgumentsGivesJustTheModule) {
   s.PlaceLauncher();
   std::string python = s.PlaceFixture("app\\python.exe");
   s.Run();
-  EXPECT_EQ(s.Record().command_line, python + " -m ormix.apps.converter");
+  EXPECT_EQ(s.Record().command_line, python + " -m " + product.app_module);
 }
 
 TEST(LaunchTest, PortableInstallGetsItsEnvironment) {
@@ -129,9 +131,9 @@ TEST(LaunchTest, PortableInstallGetsItsEnvironment) {
   EXPECT_EQ(record.env["ORMIX_LAUNCHER_DIR"], folder);
   EXPECT_EQ(record.env["ORMIX_APP_ROOT"], folder);
   EXPECT_EQ(record.env["ORMIX_PORTABLE"], "1");
-  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], "OrmixConverter");
-  EXPECT_EQ(record.env["ORMIX_PRODUCT_DISPLAY"], "Ormix Converter");
-  EXPECT_EQ(record.env["ORMIX_PRODUCT_VERSION"], "1.0.0");
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], product.product_key);
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_DISPLAY"], product.display_name);
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_VERSION"], product.version);
 }
 
 TEST(LaunchTest, SharedRuntimeGetsItsEnvironment) {
@@ -147,7 +149,7 @@ TEST(LaunchTest, SharedRuntimeGetsItsEnvironment) {
   EXPECT_EQ(record.env["ORMIX_LAUNCHER_DIR"], s.LauncherDir());
   EXPECT_EQ(record.env["ORMIX_APP_ROOT"], home);
   EXPECT_EQ(record.env["ORMIX_PORTABLE"], std::nullopt);
-  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], "OrmixConverter");
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], product.product_key);
 }
 
 TEST(LaunchTest, InheritedVariablesAreKeptUnlessSet) {
@@ -159,7 +161,7 @@ TEST(LaunchTest, InheritedVariablesAreKeptUnlessSet) {
   s.Run();
   FixtureRecord record = s.Record();
   EXPECT_EQ(record.env["ORMIX_PORTABLE"], "inherited");
-  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], "OrmixConverter");
+  EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], product.product_key);
 }
 
 TEST(LaunchTest, DataFileIsNotAPortableDataFolder) {
@@ -199,9 +201,9 @@ TEST(LaunchTest, ApplicationStartsInTheLaunchersCurrentFolder) {
   s.PlaceFixture("app\\python.exe");
   std::string elsewhere = s.dir().MakeDir("elsewhere");
   RunOptions options;
-  options.program = WidenAnsi(s.launcher());
-  options.current_dir = WidenAnsi(elsewhere);
-  options.environment = {{L"ORMIX_FIXTURE_RECORD", WidenAnsi(s.record_path())}};
+  options.program = Widen(s.launcher());
+  options.current_dir = Widen(elsewhere);
+  options.environment = {{L"ORMIX_FIXTURE_RECORD", Widen(s.record_path())}};
   RunResult run = RunProgram(options);
   EXPECT_EQ(run.exit_code, 0u);
   std::string cwd = s.Record().cwd;

@@ -5,33 +5,36 @@
 
 #include <string>
 
+#include "support/identity.h"
 #include "support/scenario.h"
 
 namespace ormix::test {
 namespace {
 
-const std::string kMissing =
-    "Ormix Converter could not find a Python runtime.\n\nPlease reinstall Ormix Converter. The "
-    "application will now exit.";
-const std::string kDev =
-    "Ormix Converter is a Dev version, and the engine it runs on is missing from this "
-    "computer.\n\nDev versions don't repair themselves. Reinstall the Dev build of Ormix "
-    "Converter, or install the Stable version from the Harrowmere website. The application will "
-    "now exit.";
+const Identity& product = ExpectedIdentity();
+const std::string kMissing = MissingRuntimeMessage(product);
+const std::string kDev = product.display_name +
+                         " is a Dev version, and the engine it runs on is missing from this "
+                         "computer.\n\nDev versions don't repair themselves. Reinstall the Dev "
+                         "build of " +
+                         product.display_name +
+                         ", or install the Stable version from the Harrowmere website. The "
+                         "application will now exit.";
 
 std::string ArchiveMessage(const std::string& file_name) {
-  return "Ormix Converter was opened from inside the zip file, so Windows copied only that one "
-         "file out and left the rest of the program behind.\n\nExtract the whole zip first: "
-         "select it in File Explorer, press the Applications key, choose Extract All, and choose "
-         "a folder. Then open " +
+  return product.display_name +
+         " was opened from inside the zip file, so Windows copied only that one file out and left "
+         "the rest of the program behind.\n\nExtract the whole zip first: select it in File "
+         "Explorer, press the Applications key, choose Extract All, and choose a folder. Then "
+         "open " +
          file_name + " in the extracted folder.";
 }
 
 // A fatal message is one line on standard error and the same text in the launch's last box.
 void ExpectFatal(const RunResult& run, const std::string& text) {
-  EXPECT_EQ(run.err, "Ormix Converter: " + text + "\n");
+  EXPECT_EQ(run.err, FatalLine(product, text));
   ASSERT_FALSE(run.boxes.empty());
-  EXPECT_EQ(run.boxes.back().caption, L"Ormix Converter");
+  EXPECT_EQ(Narrow(run.boxes.back().caption), product.display_name);
   EXPECT_EQ(Narrow(run.boxes.back().text), text);
 }
 
@@ -93,11 +96,10 @@ TEST(MissingRuntimeTest, InterpreterThatCannotStartEndsWithCodeThree) {
   std::string python = s.dir().WriteFile("app\\_internal\\python.exe", "this is not a program");
   RunResult run = s.Run();
   EXPECT_EQ(run.exit_code, 3u);
-  ExpectFatal(run, "Ormix Converter could not start Python.\n\nPython path: " + python +
-                       "\n\nPlease reinstall Ormix Converter.");
+  ExpectFatal(run, product.display_name + " could not start Python.\n\nPython path: " + python +
+                       "\n\nPlease reinstall " + product.display_name + ".");
   // The log was opened before the attempt and holds only its header line.
-  EXPECT_EQ(ReadWholeFile(s.app_data() + "\\Ormix\\logs\\OrmixConverter-launch.log"),
-            "Ormix Converter 1.0.0 launcher: " + python + " -m ormix.apps.converter\n");
+  EXPECT_EQ(ReadWholeFile(s.user_log()), LaunchLogHeader(product, python) + "\n");
 }
 
 TEST(MissingRuntimeTest, CouldNotStartNamesTheWindowlessInterpreter) {

@@ -8,20 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "launcher/argument_samples.h"
+#include "support/argument_samples.h"
+#include "support/launcher_command_line.h"
 
 namespace ormix {
 namespace {
-
-std::wstring Build(const std::vector<std::wstring>& args) {
-  std::vector<const wchar_t*> pointers;
-  for (const std::wstring& arg : args) pointers.push_back(arg.c_str());
-  wchar_t* line = BuildCommandLine(pointers.data(), static_cast<int>(pointers.size()));
-  EXPECT_NE(line, nullptr);
-  std::wstring result = line ? line : L"";
-  std::free(line);
-  return result;
-}
 
 std::vector<std::wstring> Split(const wchar_t* line, const wchar_t* program_path = L"C:\\own.exe") {
   int count = -1;
@@ -116,7 +107,7 @@ TEST(BuildCommandLineTest, QuotesOnlyWhatNeedsIt) {
       {{py, L"\""}, L"C:\\py\\python.exe \"\\\"\""},
       {{}, L""},
   };
-  for (const Case& c : cases) EXPECT_EQ(Build(c.args), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(test::LauncherCommandLine(c.args), c.expected);
 }
 
 // The property that matters: whatever the vector, the child splits the line back into it. Here
@@ -126,7 +117,7 @@ TEST(BuildCommandLineTest, RoundTripsThroughTheWindowsRules) {
   std::mt19937 random(20261210);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::wstring> args = test::RandomArguments(random);
-    std::wstring line = Build(args);
+    std::wstring line = test::LauncherCommandLine(args);
     ASSERT_EQ(Split(line.c_str()), args) << "line: " << testing::PrintToString(line);
   }
 }

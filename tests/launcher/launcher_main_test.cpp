@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/text_format.h"
+#include "support/identity.h"
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
@@ -83,9 +84,10 @@ TEST(ApplicationEnvironmentTest, PortableEmbeddedRuntime) {
   EXPECT_EQ(Env("ORMIX_LAUNCHER_DIR"), dir.path());
   EXPECT_EQ(Env("ORMIX_APP_ROOT"), dir.path());
   EXPECT_EQ(Env("ORMIX_PORTABLE"), "1");
-  EXPECT_EQ(Env("ORMIX_PRODUCT_NAME"), "OrmixConverter");
-  EXPECT_EQ(Env("ORMIX_PRODUCT_DISPLAY"), "Ormix Converter");
-  EXPECT_EQ(Env("ORMIX_PRODUCT_VERSION"), "1.0.0");
+  const test::Identity& product = test::BuiltIdentity();
+  EXPECT_EQ(Env("ORMIX_PRODUCT_NAME"), product.product_key);
+  EXPECT_EQ(Env("ORMIX_PRODUCT_DISPLAY"), product.display_name);
+  EXPECT_EQ(Env("ORMIX_PRODUCT_VERSION"), product.version);
 }
 
 TEST(ApplicationEnvironmentTest, WhatIsNotSetKeepsItsInheritedValue) {

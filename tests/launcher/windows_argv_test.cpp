@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "launcher/argument_samples.h"
+#include "support/argument_samples.h"
+#include "support/launcher_command_line.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher_main.h"
 
@@ -49,20 +49,11 @@ std::vector<std::wstring> SplitByLauncher(const std::wstring& line) {
   return Vector(block, count);
 }
 
-std::wstring Build(const std::vector<std::wstring>& args) {
-  std::vector<const wchar_t*> pointers;
-  for (const std::wstring& arg : args) pointers.push_back(arg.c_str());
-  wchar_t* line = BuildCommandLine(pointers.data(), static_cast<int>(pointers.size()));
-  std::wstring result = line ? line : L"";
-  std::free(line);
-  return result;
-}
-
 TEST(WindowsArgvTest, SplitsAsCommandLineToArgvW) {
   std::mt19937 random(7);
   for (int round = 0; round < 20000; ++round) {
-    std::wstring line =
-        round % 2 ? Build(test::RandomArguments(random)) : test::RandomCommandLine(random);
+    std::wstring line = round % 2 ? test::LauncherCommandLine(test::RandomArguments(random))
+                                  : test::RandomCommandLine(random);
     ASSERT_EQ(SplitByLauncher(line), SplitByWindows(line))
         << "line: " << testing::PrintToString(line);
   }
@@ -101,7 +92,7 @@ TEST(WindowsArgvTest, LauncherLinesSplitBackByCommandLineToArgvW) {
   std::mt19937 random(20261210);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::wstring> args = test::RandomArguments(random);
-    std::wstring line = Build(args);
+    std::wstring line = test::LauncherCommandLine(args);
     ASSERT_EQ(SplitByWindows(line), args) << "line: " << testing::PrintToString(line);
   }
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "support/scenario.h"
-#include "release/identity.h"
+#include "support/identity.h"
 
 namespace ormix::test {
 namespace {
@@ -24,9 +24,8 @@ TEST(BrandingTest, FatalMessagesNameTheProduct) {
   RunResult run = s.Run();
   ASSERT_FALSE(run.timed_out);
   EXPECT_EQ(run.exit_code, 2u);
-  std::string text = id.display_name + " could not find a Python runtime.\n\nPlease reinstall " +
-                     id.display_name + ". The application will now exit.";
-  EXPECT_EQ(run.err, id.display_name + ": " + text + "\n");
+  std::string text = MissingRuntimeMessage(id);
+  EXPECT_EQ(run.err, FatalLine(id, text));
   // First the offer to download the runtime (declined by the runner), then the fatal message.
   ASSERT_EQ(run.boxes.size(), 2u);
   EXPECT_EQ(Narrow(run.boxes[0].caption), id.display_name);
@@ -50,10 +49,7 @@ TEST(BrandingTest, ApplicationIsStartedAndLoggedUnderTheProductsNames) {
   EXPECT_EQ(record.env["ORMIX_PRODUCT_NAME"], id.product_key);
   EXPECT_EQ(record.env["ORMIX_PRODUCT_DISPLAY"], id.display_name);
   EXPECT_EQ(record.env["ORMIX_PRODUCT_VERSION"], id.version);
-  std::string log =
-      s.app_data() + "\\" + id.appdata_folder + "\\logs\\" + id.product_key + "-launch.log";
-  EXPECT_EQ(ReadWholeFile(log), id.display_name + " " + id.version + " launcher: " + python +
-                                    " -m " + id.app_module + "\nran");
+  EXPECT_EQ(ReadWholeFile(s.user_log()), LaunchLogHeader(id, python) + "\nran");
 }
 
 TEST(BrandingTest, FailureReportEndsWithTheSupportAddress) {

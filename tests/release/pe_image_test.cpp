@@ -6,144 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "support/launcher_under_test.h"
+#include "support/pe_file.h"
 #include "support/process_run.h"
 #include "support/scratch_dir.h"
 
 namespace ormix::test {
 namespace {
-
-// The headers and sections of an image file, with every read checked against the file's end.
-class PeFile {
- public:
-  explicit PeFile(std::string bytes) : bytes_(std::move(bytes)) {
-    IMAGE_DOS_HEADER dos;
-    if (!Read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE)
-      return;
-    nt_offset_ = static_cast<std::size_t>(dos.e_lfanew);
-    if (!Read(nt_offset_, nt_) || nt_.Signature != IMAGE_NT_SIGNATURE)
-      return;
-    std::size_t table = nt_offset_ + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                        nt_.FileHeader.SizeOfOptionalHeader;
-    for (WORD i = 0; i < nt_.FileHeader.NumberOfSections; ++i) {
-      IMAGE_SECTION_HEADER section;
-      if (!Read(table + i * sizeof section, section))
-        return;
-      sections_.push_back(section);
-    }
-    valid_ = true;
-  }
-
-  bool valid() const { return valid_; }
-  std::size_t size() const { return bytes_.size(); }
-  const IMAGE_FILE_HEADER& file() const { return nt_.FileHeader; }
-  const IMAGE_OPTIONAL_HEADER64& optional() const { return nt_.OptionalHeader; }
-  const std::vector<IMAGE_SECTION_HEADER>& sections() const { return sections_; }
-  const IMAGE_DATA_DIRECTORY& directory(int index) const {
-    return nt_.OptionalHeader.DataDirectory[index];
-  }
-
-  static std::string NameOf(const IMAGE_SECTION_HEADER& section) {
-    const char* name = reinterpret_cast<const char*>(section.Name);
-    return std::string(name, strnlen(name, IMAGE_SIZEOF_SHORT_NAME));
-  }
-
-  const IMAGE_SECTION_HEADER* SectionAt(DWORD rva) const {
-    for (const IMAGE_SECTION_HEADER& section : sections_) {
-      DWORD extent = std::max(section.Misc.VirtualSize, section.SizeOfRawData);
-      if (rva >= section.VirtualAddress && rva - section.VirtualAddress < extent)
-        return &section;
-    }
-    return nullptr;
-  }
-
-  // The file offset of an address in the loaded image, when the file holds its byte.
-  std::optional<std::size_t> OffsetOf(DWORD rva) const {
-    const IMAGE_SECTION_HEADER* section = SectionAt(rva);
-    if (section == nullptr || rva - section->VirtualAddress >= section->SizeOfRawData)
-      return std::nullopt;
-    return section->PointerToRawData + (rva - section->VirtualAddress);
-  }
-
-  template <typename T>
-  bool ReadAt(DWORD rva, T& out) const {
-    std::optional<std::size_t> offset = OffsetOf(rva);
-    return offset && Read(*offset, out);
-  }
-
-  std::string StringAt(DWORD rva) const {
-    std::optional<std::size_t> offset = OffsetOf(rva);
-    if (!offset)
-      return "";
-    std::size_t end = bytes_.find('\0', *offset);
-    return bytes_.substr(*offset, end == std::string::npos ? std::string::npos : end - *offset);
-  }
-
-  // Where the linker's output ends: the sections' data and, in a build that is not stripped, the
-  // COFF symbol table with its string table. What follows was added later.
-  std::size_t EndOfLinkerOutput() const {
-    std::size_t end = optional().SizeOfHeaders;
-    for (const IMAGE_SECTION_HEADER& section : sections_)
-      end = std::max<std::size_t>(end, section.PointerToRawData + section.SizeOfRawData);
-    if (file().PointerToSymbolTable != 0) {
-      std::size_t strings =
-          file().PointerToSymbolTable + std::size_t{file().NumberOfSymbols} * IMAGE_SIZEOF_SYMBOL;
-      DWORD strings_size = 0;  // counts its own four bytes
-      if (Read(strings, strings_size))
-        end = std::max(end, strings + strings_size);
-    }
-    return end;
-  }
-
- private:
-  template <typename T>
-  bool Read(std::size_t offset, T& out) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < sizeof out)
-      return false;
-    std::memcpy(&out, bytes_.data() + offset, sizeof out);
-    return true;
-  }
-
-  std::string bytes_;
-  std::size_t nt_offset_ = 0;
-  IMAGE_NT_HEADERS64 nt_ = {};
-  std::vector<IMAGE_SECTION_HEADER> sections_;
-  bool valid_ = false;
-};
-
-struct Import {
-  std::string dll;
-  std::vector<std::string> functions;  // "#n" for an import by ordinal
-  DWORD time_date_stamp;
-};
-
-std::vector<Import> ImportsOf(const PeFile& pe) {
-  std::vector<Import> imports;
-  DWORD rva = pe.directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
-  for (IMAGE_IMPORT_DESCRIPTOR descriptor; pe.ReadAt(rva, descriptor) && descriptor.Name != 0;
-       rva += sizeof descriptor) {
-    Import import = {pe.StringAt(descriptor.Name), {}, descriptor.TimeDateStamp};
-    DWORD thunk_rva =
-        descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
-    for (ULONGLONG thunk; pe.ReadAt(thunk_rva, thunk) && thunk != 0; thunk_rva += sizeof thunk) {
-      if (thunk & IMAGE_ORDINAL_FLAG64) {
-        import.functions.push_back("#" + std::to_string(thunk & 0xFFFF));
-      } else {
-        // An IMAGE_IMPORT_BY_NAME: a two-byte hint, then the name.
-        import.functions.push_back(pe.StringAt(static_cast<DWORD>(thunk) + 2));
-      }
-    }
-    imports.push_back(std::move(import));
-  }
-  return imports;
-}
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "release/identity.h"
+#include "support/identity.h"
 #include "support/launcher_under_test.h"
 #include "support/process_run.h"
 

@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 
+#include "support/named_cases.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
 namespace {
 
-// ctest names carry the printed parameter: the case's name reads better than a byte dump.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 constexpr std::size_t kCapacity = 32;
 
@@ -70,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         GrammarCase{"TrailingComment", "3.13 ; latest", false},
         GrammarCase{"LeadingBlank", " 3.13", false}, GrammarCase{"Quoted", "\"3.13\"", false},
         GrammarCase{"NonAsciiDigit", "3.1\xB3", false}, GrammarCase{"Empty", "", false}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(RuntimeSlotLengthTest, MustBeShorterThanCapacity) {
   const std::string fits = std::string(15, '1') + "." + std::string(15, '2');  // 31 bytes
@@ -151,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"ContinuationIsHeader", "[runtime]\n" + FullPiece() + "[app]\nslot=3.13\n",
                  nullptr},
         FileCase{"Empty", "", nullptr}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(RuntimeSlotTest, NoFileOrNoFolderGivesNoSlot) {
   test::ScratchDir dir;

@@ -5,23 +5,16 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <string_view>
 
+#include "support/named_cases.h"
 #include "support/scratch_dir.h"
 
 namespace ormix {
 namespace {
 
-// ctest names carry the printed parameter: the case's name reads better than a byte dump.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 using namespace std::string_literals;
 
@@ -69,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"ZeroByteBeforeKey", "\0{\"python\": \"3.13\"}"s, -1, ""},
         ScanCase{"ZeroByteBeforeColon", "{\"python\"\0: \"3.13\"}"s, -1, ""},
         ScanCase{"ZeroByteInValue", "{\"python\": \"3.1\0003\"}"s, 0, "3.1"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 struct SeriesCase {
   const char* name;
@@ -98,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         SeriesCase{"Empty", "", false},
         // Judged on the 31 bytes kept, so an overlong value of the series passes.
         SeriesCase{"CutLongValue", "3.13.9999999999999999999999999999999999", true}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // Only the head is read, whatever the file holds after it; a file that gives no byte is refused.
 TEST(ManifestHeadTest, ReadsOnlyTheFirst511Bytes) {

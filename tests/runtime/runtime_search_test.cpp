@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/limits.h"
 #include "runtime/app_version_file.h"
+#include "support/named_cases.h"
 #include "support/scoped_env.h"
 #include "support/scratch_dir.h"
 
@@ -20,14 +20,7 @@ namespace {
 
 using test::ScopedEnv;
 
-// ctest names carry the printed parameter: the case's name reads better than a byte dump.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 constexpr const char kGoodManifest[] = R"({"name": "Harrowmere Runtime", "python": "3.13.1"})";
 constexpr const char kUntouched[] = "untouched";
@@ -150,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"_internal\\python.exe", true}, {"python.exe", true}, {"pythonw.exe", true}},
                      nullptr},
         EmbeddedCase{"Nothing", {}, nullptr}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(EmbeddedRuntimeTest, NoFolderProbesNothing) {
   // A missing folder must not turn into the current directory.
@@ -250,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "3.13-beta"},
         SlotFolderCase{"NothingInstalled", "[runtime]\nslot=3.13-dev\n", {}, nullptr, "3.13-dev"},
         SlotFolderCase{"NothingAtAll", nullptr, {}, nullptr, ""}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(RuntimeSearchTest, SlotIsUsedVerbatim) {
   Layout layout;
@@ -352,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"ManifestWithoutPython", true, Kind::kFile, R"({"name": "x"})", Kind::kFile, -1},
         LayoutCase{"HostMissing", true, Kind::kFile, kGoodManifest, Kind::kMissing, -1},
         LayoutCase{"HostIsFolder", true, Kind::kFile, kGoodManifest, Kind::kFolder, -1}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(SharedRuntimeTest, LockedManifestIsNotFound) {
   Layout layout;
@@ -408,7 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
         ManifestCase{"ZeroByteFirst", std::string(1, '\0') + kGoodManifest, -1},
         ManifestCase{"ZeroByteInValue", std::string("{\"python\": \"3.1\0003\"}", 19), -1},
         ManifestCase{"ZeroByteAfterValue", std::string("{\"python\": \"3.13\"\0\xFF\xFE", 20), 0}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(RuntimeSearchTest, LauncherPathLengthLimit) {
   // A short folder and a long file name: only the whole path's length decides whether the launcher

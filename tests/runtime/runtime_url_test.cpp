@@ -3,23 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 
 #include "common/limits.h"
 #include "common/product.h"
 
+#include "support/named_cases.h"
+
 namespace ormix {
 namespace {
 
-// ctest names carry the printed parameter: the case's name reads better than a byte dump.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using test::PrintTo;
 
 constexpr const char kLatest[] =
     "https://dl.example.test/owner/repo/releases/download/runtime-latest/"
@@ -72,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"EmptySlot", kLatest, "", 0, kLatest},
         UrlCase{"NullSlot", kLatest, nullptr, 0, kLatest},
         UrlCase{"NullBaseNullSlot", nullptr, nullptr, 0, ""}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(RuntimeUrlDefaultTest, BetaRewritesOnlyTheReleaseSegment) {
   char out[kUrlCapacity];

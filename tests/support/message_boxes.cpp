@@ -1,5 +1,7 @@
 #include "support/message_boxes.h"
 
+#include <iterator>
+
 namespace ormix::test {
 namespace {
 
@@ -15,9 +17,7 @@ BOOL CALLBACK Collect(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &owner);
   if (owner != search->process_id || !IsWindowVisible(window))
     return TRUE;
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (lstrcmpW(name, search->class_name) == 0)
+  if (ClassName(window) == search->class_name)
     search->found.push_back(window);
   return TRUE;
 }
@@ -28,6 +28,12 @@ std::wstring WindowText(HWND window) {
   wchar_t text[4096] = {};
   GetWindowTextW(window, text, 4096);
   return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
 }
 
 std::vector<HWND> FindWindowsOfClass(DWORD process_id, const wchar_t* class_name) {
@@ -43,6 +49,27 @@ std::vector<FoundBox> FindMessageBoxes(DWORD process_id) {
     boxes.push_back({window, WindowText(window), message ? WindowText(message) : L""});
   }
   return boxes;
+}
+
+std::vector<BoxSeen> AnswerNewBoxes(DWORD process_id, std::set<HWND>& answered,
+                                    const BoxAnswer& answer) {
+  std::vector<BoxSeen> seen;
+  for (const FoundBox& box : FindMessageBoxes(process_id)) {
+    if (!answered.insert(box.window).second)
+      continue;
+    seen.push_back({box.caption, box.text, GetTickCount64()});
+    int button = answer(seen.back());
+    for (int fallback : {IDOK, IDNO, IDCANCEL}) {
+      if (GetDlgItem(box.window, button) != nullptr)
+        break;
+      button = fallback;
+    }
+    PressButton(box.window, button);
+  }
+  for (auto it = answered.begin(); it != answered.end();) {
+    it = IsWindow(*it) ? std::next(it) : answered.erase(it);
+  }
+  return seen;
 }
 
 void PressButton(HWND box, int button_id) {

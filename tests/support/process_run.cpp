@@ -1,10 +1,9 @@
 #include "support/process_run.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
-#include "support/message_boxes.h"
 #include "support/scratch_dir.h"
 
 namespace ormix::test {
@@ -28,8 +27,8 @@ struct NameLess {
 
 HANDLE InheritableFile(const std::string& path) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 int DefaultAnswer(const BoxSeen&) {
@@ -147,23 +146,9 @@ RunResult RunProgram(const RunOptions& options) {
   std::set<HWND> answered;
   ULONGLONG deadline = GetTickCount64() + options.timeout_ms;
   while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
-    for (const FoundBox& box : FindMessageBoxes(process.dwProcessId)) {
-      if (answered.count(box.window) != 0)
-        continue;
-      answered.insert(box.window);
-      BoxSeen seen{box.caption, box.text, GetTickCount64()};
-      result.boxes.push_back(seen);
-      int button = answer(seen);
-      // The default answer is OK; a question box has none, and then gets No.
-      if (GetDlgItem(box.window, button) == nullptr) {
-        button = GetDlgItem(box.window, IDNO) != nullptr ? IDNO : IDCANCEL;
-      }
-      PressButton(box.window, button);
-    }
-    // A window handle may be reused once its box has gone.
-    for (auto it = answered.begin(); it != answered.end();) {
-      it = IsWindow(*it) ? std::next(it) : answered.erase(it);
-    }
+    // The default answer is OK; a question box has none, and then gets No.
+    for (BoxSeen& seen : AnswerNewBoxes(process.dwProcessId, answered, answer))
+      result.boxes.push_back(std::move(seen));
     if (GetTickCount64() > deadline) {
       result.timed_out = true;
       TerminateProcess(process.hProcess, 0xDEAD);

@@ -4,16 +4,18 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "support/message_boxes.h"
+
 namespace ormix::test {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);  // to UTF-8
+// Bytes in this process's ANSI code page, such as a program that is not told otherwise writes.
 std::wstring WidenAnsi(std::string_view ansi);
 
 // Quotes every argument, independently of the launcher's own quoting, so that a fault there is
@@ -25,15 +27,6 @@ struct EnvChange {
   std::wstring name;
   std::optional<std::wstring> value;  // no value: the variable is removed
 };
-
-struct BoxSeen {
-  std::wstring caption;
-  std::wstring text;
-  ULONGLONG seen_at = 0;  // GetTickCount64 when the runner first saw the box
-};
-
-// Returns the button to press (IDOK, IDYES, IDNO...).
-using BoxAnswer = std::function<int(const BoxSeen&)>;
 
 struct RunOptions {
   std::wstring program;                 // full path of the exe

@@ -66,7 +66,7 @@ std::string Scenario::PlaceSharedRuntime(const std::string& slot) {
 }
 
 void Scenario::SetEnv(const std::string& name, std::optional<std::string> value) {
-  std::wstring wide_name = WidenAnsi(name);
+  std::wstring wide_name = Widen(name);
   for (EnvChange& change : env_) {
     if (change.name == wide_name) {
       change.value = value ? std::optional<std::wstring>(Widen(*value)) : std::nullopt;
@@ -77,9 +77,9 @@ void Scenario::SetEnv(const std::string& name, std::optional<std::string> value)
 }
 
 RunResult Scenario::Run(const std::vector<std::wstring>& args, BoxAnswer answer) {
-  DeleteFileA(record_path().c_str());
+  DeleteFileW(Widen(record_path()).c_str());
   RunOptions options;
-  options.program = WidenAnsi(launcher_);
+  options.program = Widen(launcher_);
   options.arguments = args;
   options.environment = env_;
   options.answer = std::move(answer);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/identity.h"
 #include "support/process_run.h"
 #include "support/scratch_dir.h"
 
@@ -44,6 +45,8 @@ class Scenario {
   std::string local_app_data() const { return dir_.Path("LocalAppData"); }
   std::string app_data() const { return dir_.Path("AppData"); }
   std::string temp() const { return dir_.Path("Temp"); }
+  // Where the launcher under test writes the per-user launch log.
+  std::string user_log() const { return UserLogPath(ExpectedIdentity(), app_data()); }
 
   // Environment changes for the next runs; LOCALAPPDATA, APPDATA and TEMP point into the scenario.
   void SetEnv(const std::string& name, std::optional<std::string> value);

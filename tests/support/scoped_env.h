@@ -1,5 +1,6 @@
 // Sets or removes a variable of this process for one test and puts the old state back afterwards.
-// The launcher reads the process environment block, so that is what is changed here.
+// The launcher reads the process environment block, so that is what is changed here. Names and
+// values are UTF-8, set and read through the wide calls, as the launcher does.
 #pragma once
 
 #include <windows.h>
@@ -7,16 +8,18 @@
 #include <optional>
 #include <string>
 
+#include "support/process_run.h"
+
 namespace ormix::test {
 
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
+  ScopedEnv(const char* name, const char* value) : name_(Widen(name)) {
     SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableA(name, nullptr, 0);
+    DWORD length = GetEnvironmentVariableW(name_.c_str(), nullptr, 0);
     if (length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
-      std::string saved(length, '\0');
-      saved.resize(GetEnvironmentVariableA(name, saved.data(), length));
+      std::wstring saved(length, L'\0');
+      saved.resize(GetEnvironmentVariableW(name_.c_str(), saved.data(), length));
       saved_ = saved;
     }
     Set(value);
@@ -24,15 +27,17 @@ class ScopedEnv {
   // No value: the variable is removed.
   ScopedEnv(const char* name, const std::optional<std::string>& value)
       : ScopedEnv(name, value ? value->c_str() : nullptr) {}
-  ~ScopedEnv() { Set(saved_ ? saved_->c_str() : nullptr); }
+  ~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), saved_ ? saved_->c_str() : nullptr); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  void Set(const char* value) { SetEnvironmentVariableA(name_.c_str(), value); }
+  void Set(const char* value) {
+    SetEnvironmentVariableW(name_.c_str(), value ? Widen(value).c_str() : nullptr);
+  }
 
  private:
-  std::string name_;
-  std::optional<std::string> saved_;
+  std::wstring name_;
+  std::optional<std::wstring> saved_;
 };
 
 }  // namespace ormix::test

@@ -3,51 +3,42 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include <gtest/gtest.h>
+#include "support/process_run.h"
 
 namespace ormix::test {
-namespace {
-
-std::string TestName() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-  for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '<' || c == '>')
-      c = '_';
-  }
-  return name.substr(0, 80);
-}
-
-}  // namespace
 
 std::string BinDir() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s(path, n);
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::string s = Narrow(std::wstring_view(path, n));
   return s.substr(0, s.find_last_of('\\'));
 }
 
 void MakeDirs(const std::string& path) {
   for (size_t i = 3; i <= path.size(); ++i) {
     if (i == path.size() || path[i] == '\\')
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+      CreateDirectoryW(Widen(path.substr(0, i)).c_str(), nullptr);
   }
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "";
+  std::string all;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) all.append(chunk, got);
+  CloseHandle(file);
+  return all;
 }
 
 namespace {
@@ -78,11 +69,9 @@ void RemoveWideTree(const std::wstring& path) {
 }  // namespace
 
 void RemoveTree(const std::string& path) {
-  int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (n <= 1)
+  std::wstring wide = Widen(path);
+  if (wide.empty())
     return;
-  std::wstring wide(static_cast<size_t>(n - 1), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
   // The prefix takes full paths only.
   bool full = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
   RemoveWideTree(full ? L"\\\\?\\" + wide : wide);
@@ -90,9 +79,9 @@ void RemoveTree(const std::string& path) {
 
 ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  path_ = std::string(temp) + "ormix-tests\\" + TestName() + "-" +
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = Narrow(temp) + "ormix-tests\\" + TestFolderName() + "-" +
           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
   RemoveTree(path_);
   MakeDirs(path_);
@@ -103,30 +92,23 @@ ScratchDir::~ScratchDir() {
     RemoveTree(path_);
 }
 
-std::string ScratchDir::Path(std::string_view relative) const {
-  if (relative.empty())
-    return path_;
-  return path_ + "\\" + std::string(relative);
-}
-
 std::string ScratchDir::WriteFile(std::string_view relative, std::string_view bytes) const {
   std::string full = Path(relative);
   MakeDirs(full.substr(0, full.find_last_of('\\')));
-  std::ofstream out(full, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return full;
-}
-
-std::string ScratchDir::MakeDir(std::string_view relative) const {
-  std::string full = Path(relative);
-  MakeDirs(full);
+  HANDLE file = CreateFileW(Widen(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
   return full;
 }
 
 std::string ScratchDir::CopyIn(const std::string& source, std::string_view relative) const {
   std::string full = Path(relative);
   MakeDirs(full.substr(0, full.find_last_of('\\')));
-  CopyFileA(source.c_str(), full.c_str(), FALSE);
+  CopyFileW(Widen(source).c_str(), Widen(full).c_str(), FALSE);
   return full;
 }
 

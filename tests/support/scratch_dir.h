@@ -14,7 +14,8 @@ class ScratchDir {
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
-  // The folder's full path, without a trailing separator (ANSI code page).
+  // The folder's full path, without a trailing separator. Paths here are UTF-8, as in the
+  // launcher, so they may hold any character.
   const std::string& path() const { return path_; }
   // The folder joined with a relative path.
   std::string Path(std::string_view relative) const;
@@ -38,5 +39,8 @@ void RemoveTree(const std::string& path);
 
 // The folder of the running test program, where the build puts the launcher and fixtures.
 std::string BinDir();
+
+// The running test's "suite.name", made fit for a folder name and cut to 80 characters.
+std::string TestFolderName();
 
 }  // namespace ormix::test

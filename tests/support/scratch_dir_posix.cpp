@@ -21,16 +21,6 @@
 namespace ormix::test {
 namespace {
 
-std::string TestName() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-  for (char& c : name) {
-    if (c == '/' || c == '\\')
-      c = '_';
-  }
-  return name.substr(0, 80);
-}
-
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   return std::remove(path);
 }
@@ -53,13 +43,6 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 void RemoveTree(const std::string& path) {
   nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
@@ -67,7 +50,7 @@ void RemoveTree(const std::string& path) {
 ScratchDir::ScratchDir() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
-                        "/ormix-tests-" + TestName() + "-XXXXXX";
+                        "/ormix-tests-" + TestFolderName() + "-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (mkdtemp(name.data()) == nullptr) {
@@ -83,22 +66,17 @@ ScratchDir::~ScratchDir() {
     RemoveTree(path_.substr(0, path_.find_last_of('/')));
 }
 
-std::string ScratchDir::Path(std::string_view relative) const {
-  if (relative.empty())
-    return path_;
-  return path_ + "\\" + std::string(relative);
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
 }
 
 std::string ScratchDir::WriteFile(std::string_view relative, std::string_view bytes) const {
   std::string full = Path(relative);
   std::ofstream out(full, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return full;
-}
-
-std::string ScratchDir::MakeDir(std::string_view relative) const {
-  std::string full = Path(relative);
-  MakeDirs(full);
   return full;
 }
 
